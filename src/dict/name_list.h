@@ -1,0 +1,16 @@
+// The list of variable names and types handed to callers.
+#ifndef XOVA_DICT_NAME_LIST_H
+#define XOVA_DICT_NAME_LIST_H
+
+#include "dict/dictionary.h"
+#include "frame/file_state.h"
+
+namespace xova {
+
+// Builds the caller-owned list of names and types in dictionary order; on
+// failure nothing stays allocated and the list is empty. 0, 6 or 7.
+int BuildNameList(const Dictionary& dict, NameListCache* list);
+
+}  // namespace xova
+
+#endif

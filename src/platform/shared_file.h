@@ -1,0 +1,48 @@
+// Buffered file streams opened "deny-write": while one is open for writing, no
+// other stream of this library may open the file, and while one is open for
+// reading, none may open it for writing. Readers may share a file.
+//
+// On Windows this is the share mode of the C runtime and binds every program.
+// On POSIX systems it is an advisory lock on the open file description: it
+// binds every stream this library opens, in this process or another, but a
+// program that takes no lock can still write the file.
+#ifndef XOVA_PLATFORM_SHARED_FILE_H
+#define XOVA_PLATFORM_SHARED_FILE_H
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace xova {
+namespace platform {
+
+enum class OpenMode {
+  kCreateWrite,   // "wb": created, or emptied when it exists
+  kRead,          // "rb"
+  kUpdate,        // "rb+": an existing file for reading and writing
+  kCreateUpdate,  // "wb+": created or emptied, for reading and writing
+};
+
+constexpr std::size_t kStreamBufferSize = 8192;
+
+// Opens `path` untranslated and deny-write with full buffering of `bufferSize`
+// bytes (0 keeps the runtime's buffer). Null when the file cannot be opened or
+// another stream holds it.
+std::FILE* OpenShared(const char* path, OpenMode mode, std::size_t bufferSize);
+
+// Closes a stream from OpenShared; false when the final flush or close failed.
+bool CloseShared(std::FILE* stream);
+
+struct StreamCloser {
+  void operator()(std::FILE* stream) const { CloseShared(stream); }
+};
+using StreamPtr = std::unique_ptr<std::FILE, StreamCloser>;
+
+// 64-bit positioning: Seek gives false on failure, Tell -1.
+bool Seek(std::FILE* stream, std::int64_t offset, int whence);
+std::int64_t Tell(std::FILE* stream);
+
+}  // namespace platform
+}  // namespace xova
+
+#endif

@@ -1,0 +1,30 @@
+#include "write/code_block.h"
+
+#include <cstring>
+
+#include "xovaio32.h"
+
+namespace xova {
+
+int WriteOutBlock(FileState& fs) {
+  if (fs.codeCount < 8) {
+    std::memset(fs.codeBlock + fs.codeCount, 0, static_cast<std::size_t>(8 - fs.codeCount));
+  }
+  std::FILE* out = fs.stream.get();
+  bool ok = out && std::fwrite(fs.codeBlock, 1, 8, out) == 8;
+  if (ok && fs.rawCount > 0) {
+    const std::size_t n = static_cast<std::size_t>(fs.rawCount);
+    ok = std::fwrite(fs.rawValues, 8, n, out) == n;
+  }
+  fs.codeCount = 0;
+  fs.rawCount = 0;
+  return ok ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
+}
+
+int FlushFinalBlock(FileState& fs) {
+  if (fs.codeCount == 0) return XOVA_OK;
+  if (fs.codeCount < 8) fs.codeBlock[fs.codeCount++] = kCodeEndOfData;
+  return WriteOutBlock(fs);
+}
+
+}  // namespace xova
