@@ -3,6 +3,8 @@
 
 namespace {
 
-__attribute__((constructor)) void OnLibraryLoad() { xova::ApplyLoadTimeLocale(); }
+__attribute__((constructor)) void OnLibraryLoad() {
+  xova::ApplyLoadTimeLocale();
+}
 
 }  // namespace

@@ -37,7 +37,9 @@ bool TempDirectory(std::string* dir) {
   return true;
 }
 
-void ApplyLoadTimeLocale() { std::setlocale(LC_ALL, ""); }
+void ApplyLoadTimeLocale() {
+  std::setlocale(LC_ALL, "");
+}
 
 }  // namespace xova
 

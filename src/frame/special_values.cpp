@@ -19,15 +19,23 @@ std::uint64_t DoubleToBits(double value) {
   return bits;
 }
 
-double Sysmis() { return BitsToDouble(kSysmisBits); }
-double Highest() { return BitsToDouble(kHighestBits); }
-double Lowest() { return BitsToDouble(kLowestBits); }
+double Sysmis() {
+  return BitsToDouble(kSysmisBits);
+}
+double Highest() {
+  return BitsToDouble(kHighestBits);
+}
+double Lowest() {
+  return BitsToDouble(kLowestBits);
+}
 
 }  // namespace xova
 
 extern "C" {
 
-XOVA_API double XOVA_CALL xovaSysmisVal(void) noexcept { return xova::Sysmis(); }
+XOVA_API double XOVA_CALL xovaSysmisVal(void) noexcept {
+  return xova::Sysmis();
+}
 
 XOVA_API void XOVA_CALL xovaHostSysmisVal(double* sysmis) noexcept {
   if (sysmis) *sysmis = xova::Sysmis();

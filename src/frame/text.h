@@ -8,7 +8,9 @@
 namespace xova {
 
 // A null text counts as an empty one.
-inline const char* OrEmpty(const char* text) { return text ? text : ""; }
+inline const char* OrEmpty(const char* text) {
+  return text ? text : "";
+}
 
 // Copies a NUL-terminated text into a caller's buffer, if there is one.
 inline void CopyOut(char* dst, const char* src) {

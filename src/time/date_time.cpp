@@ -12,11 +12,13 @@ namespace {
 const int kDaysInMonth[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 constexpr std::int32_t kOriginJulianDay = 2299160;  // 14 October 1582
 constexpr double kSecondsPerDay = 86400.0;
-constexpr std::int32_t kLastMarchYear = 1469999;     // 146097 * c must fit 32 bits
-constexpr std::int32_t kLastDayNumber = 536292871;   // 4 * n + 2312163 must fit 32 bits
+constexpr std::int32_t kLastMarchYear = 1469999;    // 146097 * c must fit 32 bits
+constexpr std::int32_t kLastDayNumber = 536292871;  // 4 * n + 2312163 must fit 32 bits
 constexpr double kFirstUnrepresentableDay = 2147483648.0;
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 }  // namespace
 
@@ -29,8 +31,7 @@ int DateToSeconds(int day, int month, int year, double* date) {
   if (year < 1582 || y > kLastMarchYear) return XOVA_BAD_DATE;
   const std::int32_t c = y / 100;
   const std::int32_t r = y % 100;
-  const std::int32_t julian =
-      day + (153 * m + 2) / 5 + (1461 * r) / 4 + (146097 * c) / 4 + 1721119;
+  const std::int32_t julian = day + (153 * m + 2) / 5 + (1461 * r) / 4 + (146097 * c) / 4 + 1721119;
   if (julian < kOriginJulianDay) return XOVA_BAD_DATE;
   StoreOut(date, static_cast<double>(julian - kOriginJulianDay) * kSecondsPerDay);
   return XOVA_OK;

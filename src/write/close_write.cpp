@@ -17,9 +17,9 @@ int WriteCaseCount(FileState& fs) {
   std::FILE* out = fs.stream.get();
   if (!out || !platform::Seek(out, kCaseCountOffset, SEEK_SET)) return XOVA_FILE_WRITE_ERROR;
   const std::uint32_t count = static_cast<std::uint32_t>(fs.caseCount);
-  const unsigned char bytes[4] = {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
-                                  static_cast<unsigned char>(count >> 16),
-                                  static_cast<unsigned char>(count >> 24)};
+  const unsigned char bytes[4] = {
+      static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
+      static_cast<unsigned char>(count >> 16), static_cast<unsigned char>(count >> 24)};
   if (std::fwrite(bytes, 1, 4, out) != 4) return XOVA_FILE_WRITE_ERROR;
   // A count that never reaches the disk is a failed write, not a success.
   return std::fflush(out) == 0 ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
@@ -48,8 +48,12 @@ int CloseWrite(int handle) {
 
 extern "C" {
 
-XOVA_API int XOVA_CALL xovaCloseWrite(int handle) noexcept { return xova::CloseWrite(handle); }
+XOVA_API int XOVA_CALL xovaCloseWrite(int handle) noexcept {
+  return xova::CloseWrite(handle);
+}
 
-XOVA_API int XOVA_CALL xovaCloseAppend(int handle) noexcept { return xova::CloseWrite(handle); }
+XOVA_API int XOVA_CALL xovaCloseAppend(int handle) noexcept {
+  return xova::CloseWrite(handle);
+}
 
 }  // extern "C"

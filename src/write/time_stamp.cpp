@@ -9,7 +9,9 @@ namespace {
 const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+int Clamp(int value, int low, int high) {
+  return value < low ? low : value > high ? high : value;
+}
 
 }  // namespace
 

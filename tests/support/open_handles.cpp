@@ -9,7 +9,9 @@ WriteHandle::WriteHandle(const std::string& name) : file_(dir_.File(name)) {
   open_ = rc_ == XOVA_OK;
 }
 
-WriteHandle::~WriteHandle() { Close(); }
+WriteHandle::~WriteHandle() {
+  Close();
+}
 
 int WriteHandle::Close() {
   if (!open_) return XOVA_BAD_HANDLE;
