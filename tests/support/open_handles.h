@@ -11,7 +11,7 @@ namespace xova_test {
 // A write handle on a new file in its own scratch directory, closed at the end.
 class WriteHandle {
  public:
-  explicit WriteHandle(const std::string& name = "data.sav");
+  explicit WriteHandle(const std::string& name = "data.data");
   ~WriteHandle();
   WriteHandle(const WriteHandle&) = delete;
   WriteHandle& operator=(const WriteHandle&) = delete;

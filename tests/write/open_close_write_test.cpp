@@ -22,7 +22,7 @@ xova::FileState& State(int handle) {
 
 TEST(OpenWrite, CreatesAnEmptyFileAndWritesNothingBeforeTheCommit) {
   ScratchDir dir;
-  const std::string name = dir.File("new.sav");
+  const std::string name = dir.File("new.data");
   int h = -1;
   ASSERT_EQ(xovaOpenWrite(name.c_str(), &h), XOVA_OK);
   EXPECT_TRUE(xova_test::FileExists(name));
@@ -33,7 +33,7 @@ TEST(OpenWrite, CreatesAnEmptyFileAndWritesNothingBeforeTheCommit) {
 
 TEST(OpenWrite, TruncatesAnExistingFile) {
   ScratchDir dir;
-  const std::string name = dir.File("old.sav");
+  const std::string name = dir.File("old.data");
   {
     std::FILE* f = std::fopen(name.c_str(), "wb");
     std::fputs("previous contents", f);
@@ -106,7 +106,7 @@ std::int32_t CaseCountAt80(const std::vector<unsigned char>& bytes) {
 
 TEST(CloseWrite, WritesTheCaseCountAtOffset80) {
   ScratchDir dir;
-  const std::string name = dir.File("count.sav");
+  const std::string name = dir.File("count.data");
   const int h = OpenCommitted(name, 0);
   State(h).caseCount = 0x01020304;
   EXPECT_EQ(xovaCloseWrite(h), XOVA_OK);
@@ -119,7 +119,7 @@ TEST(CloseWrite, WritesTheCaseCountAtOffset80) {
 
 TEST(CloseWrite, FinishesAPartlyFilledCodeBlockWithTheEndCode) {
   ScratchDir dir;
-  const std::string name = dir.File("partial.sav");
+  const std::string name = dir.File("partial.data");
   const int h = OpenCommitted(name, 1);
   xova::FileState& fs = State(h);
   const unsigned char codes[3] = {101, 253, 255};
@@ -143,7 +143,7 @@ TEST(CloseWrite, FinishesAPartlyFilledCodeBlockWithTheEndCode) {
 
 TEST(CloseWrite, AFullCodeBlockIsWrittenWithoutAnEndCode) {
   ScratchDir dir;
-  const std::string name = dir.File("full.sav");
+  const std::string name = dir.File("full.data");
   const int h = OpenCommitted(name, 1);
   xova::FileState& fs = State(h);
   std::memset(fs.codeBlock, 101, 8);
@@ -156,7 +156,7 @@ TEST(CloseWrite, AFullCodeBlockIsWrittenWithoutAnEndCode) {
 
 TEST(CloseWrite, AnEmptyCodeBlockWritesNothing) {
   ScratchDir dir;
-  const std::string name = dir.File("none.sav");
+  const std::string name = dir.File("none.data");
   const int h = OpenCommitted(name, 1);
   EXPECT_EQ(xovaCloseWrite(h), XOVA_OK);
   EXPECT_EQ(ReadFileBytes(name).size(), 176u);
