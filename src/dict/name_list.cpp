@@ -46,6 +46,15 @@ int BuildNameList(const Dictionary& dict, NameListCache* list) {
   return XOVA_OK;
 }
 
+int RefreshNameList(const Dictionary& dict, NameListCache* cache) {
+  if (cache->count != 0 && static_cast<std::size_t>(cache->count) == dict.size()) return XOVA_OK;
+  NameListCache fresh;
+  if (int rc = BuildNameList(dict, &fresh)) return rc;
+  FreeList(cache->names, cache->types, cache->count);
+  *cache = fresh;
+  return XOVA_OK;
+}
+
 }  // namespace xova
 
 using namespace xova;
@@ -86,9 +95,7 @@ XOVA_API int XOVA_CALL xovaGetVarInfo(int handle, int iVar, char* varName, int* 
   FileState* fs = nullptr;
   if (int rc = CheckHandle(handle, &fs)) return rc;
   NameListCache& cache = fs->nameList;
-  if (cache.count == 0) {
-    if (int rc = BuildNameList(fs->dict, &cache)) return rc;
-  }
+  if (int rc = RefreshNameList(fs->dict, &cache)) return rc;
   if (iVar < 0 || iVar >= cache.count) return XOVA_NO_SUCH_VARIABLE;
   CopyOut(varName, cache.names[iVar]);
   StoreOut(varType, cache.types[iVar]);
