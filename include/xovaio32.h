@@ -123,6 +123,14 @@ XOVA_API int XOVA_CALL xovaSetCompression(int handle, int compSwitch) XOVA_NOEXC
 XOVA_API int XOVA_CALL xovaCloseWrite(int handle) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaCloseAppend(int handle) XOVA_NOEXCEPT;
 
+/* Case output (write and append handles, after the commit). */
+XOVA_API int XOVA_CALL xovaSetValueNumeric(int handle, double varHandle,
+                                           double value) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetValueChar(int handle, double varHandle,
+                                        const char* value) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaCommitCaseRecord(int handle) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaWholeCaseOut(int handle, const char* caseRec) XOVA_NOEXCEPT;
+
 /* Queries on any open file. */
 XOVA_API int XOVA_CALL xovaGetSystemString(int handle, char* sysString) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaGetIdString(int handle, char* idString) XOVA_NOEXCEPT;
