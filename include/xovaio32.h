@@ -184,6 +184,45 @@ XOVA_API int XOVA_CALL xovaGetVarLabel(int handle, const char* varName,
 XOVA_API int XOVA_CALL xovaGetVarLabelLong(int handle, const char* varName, char* labelBuff,
                                            int lenBuff, int* lenLabel) XOVA_NOEXCEPT;
 
+/* Multiple-response sets (the set text uses long variable names). */
+XOVA_API int XOVA_CALL xovaAddMultRespDefC(int handle, const char* mrSetName,
+                                           const char* mrSetLabel, int isDichotomy,
+                                           const char* countedValue, const char** varNames,
+                                           int numVars) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaAddMultRespDefN(int handle, const char* mrSetName,
+                                           const char* mrSetLabel, int isDichotomy,
+                                           int countedValue, const char** varNames,
+                                           int numVars) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetMultRespDefs(int handle, const char* mrespDefs) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetMultRespDefs(int handle, char** mrespDefs) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaFreeMultRespDefs(char* mrespDefs) XOVA_NOEXCEPT;
+
+/* Variable sets, date variables, QEB information, text information, documents
+ * and the extension records of a file read. */
+XOVA_API int XOVA_CALL xovaSetVariableSets(int handle, const char* setsText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVariableSets(int handle, char** setsText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaFreeVariableSets(char* setsText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetDateVariables(int handle, int elementCount,
+                                            const int* dateInfo) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetDateVariables(int handle, int* elementCount,
+                                            int** dateInfo) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaFreeDateVariables(int* dateInfo) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetQEBFirst(int handle, const void* qebData,
+                                       int byteCount) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetQEBNext(int handle, const void* qebData,
+                                      int byteCount) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetQEBInfo(int handle, int* totalBytes, int* lastWord) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetQEBFirst(int handle, void* qebData, int maxBytes,
+                                       int* bytesRead) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetQEBNext(int handle, void* qebData, int maxBytes,
+                                      int* bytesRead) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetQEBGUID(int handle, const char* guidText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetQEBGUID(int handle, char* guidText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetTextInfo(int handle, const char* infoText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetTextInfo(int handle, char* infoText) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaCopyDocuments(int fromHandle, int toHandle) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaQueryType7(int handle, int subtype, int* found) XOVA_NOEXCEPT;
+
 /* Dates and times. */
 XOVA_API int XOVA_CALL xovaConvertDate(int day, int month, int year, double* date) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaConvertTime(int days, int hours, int minutes, double seconds,
