@@ -38,25 +38,37 @@ std::size_t WholeCharPrefix(const char* text, std::size_t length, std::size_t ma
   return i;
 }
 
+namespace {
+
+constexpr std::size_t kNoChar = static_cast<std::size_t>(-1);
+
+// Writes the `k` bytes of the character `wc` (read from `src`) upper-cased to
+// `out`. A capital of another multibyte length would change the name's byte
+// length, so such a character keeps its original bytes.
+void FoldChar(const char* src, std::size_t k, wchar_t wc, char* out) {
+  char upper[MB_LEN_MAX];
+  std::mbstate_t state{};
+  const wchar_t capital = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(wc)));
+  const std::size_t m = std::wcrtomb(upper, capital, &state);
+  std::memcpy(out, m == k ? upper : src, k);
+}
+
+}  // namespace
+
 int FoldName(char* dst, const char* src) {
   const std::size_t n = TrimmedLength(src);
   if (n < 1 || n > static_cast<std::size_t>(kMaxNameLength)) return XOVA_BAD_VARIABLE_NAME;
   char folded[kMaxNameLength + 1];
-  std::size_t i = 0;
-  while (i < n) {
-    std::mbstate_t in{};
+  for (std::size_t i = 0; i < n;) {
+    std::mbstate_t state{};
     wchar_t wc = 0;
-    const std::size_t k = std::mbrtowc(&wc, src + i, n - i, &in);
-    if (k == 0 || k == static_cast<std::size_t>(-1) || k == static_cast<std::size_t>(-2)) {
-      folded[i] = src[i];
+    const std::size_t k = std::mbrtowc(&wc, src + i, n - i, &state);
+    if (k == 0 || k == kNoChar || k == kNoChar - 1) {
+      folded[i] = src[i];  // not a whole character: the byte stays
       ++i;
       continue;
     }
-    char upper[MB_LEN_MAX];
-    std::mbstate_t out{};
-    const std::size_t m = std::wcrtomb(upper, static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(wc))), &out);
-    // Keep the name's byte length: a capital of another length stays lower case.
-    std::memcpy(folded + i, m == k ? upper : src + i, k);
+    FoldChar(src + i, k, wc, folded + i);
     i += k;
   }
   std::memcpy(dst, folded, n);

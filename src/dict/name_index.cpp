@@ -11,7 +11,17 @@ namespace xova {
 NameIndex::NameIndex(std::int32_t bucketCount)
     : buckets_(static_cast<std::size_t>(bucketCount > 0 ? bucketCount : 1), nullptr) {}
 
-NameIndex::~NameIndex() { Clear(); }
+std::unique_ptr<NameIndex> NameIndex::Create(std::int32_t bucketCount) {
+  try {
+    return std::make_unique<NameIndex>(bucketCount);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+NameIndex::~NameIndex() {
+  Clear();
+}
 
 void NameIndex::Clear() {
   // Iterative: a hostile file can put every name into one chain.

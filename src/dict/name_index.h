@@ -5,6 +5,7 @@
 #define XOVA_DICT_NAME_INDEX_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace xova {
@@ -19,6 +20,8 @@ class NameIndex {
 
   // Throws std::bad_alloc when the bucket array cannot be allocated.
   explicit NameIndex(std::int32_t bucketCount = kNameIndexBuckets);
+  // The same without the throw: null when memory runs out.
+  static std::unique_ptr<NameIndex> Create(std::int32_t bucketCount = kNameIndexBuckets);
   ~NameIndex();
   NameIndex(const NameIndex&) = delete;
   NameIndex& operator=(const NameIndex&) = delete;

@@ -30,6 +30,7 @@ bool IsReservedWord(const char* folded) {
 }  // namespace
 
 int ValidateName(std::size_t length, const char* name) {
+  if (!name) return XOVA_NAME_BAD_LENGTH;
   length = TrimmedLength(name, length);
   if (length < 1 || length > static_cast<std::size_t>(kMaxNameLength)) {
     return XOVA_NAME_BAD_LENGTH;
