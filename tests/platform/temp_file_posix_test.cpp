@@ -10,31 +10,9 @@
 
 namespace {
 
-// Sets TMPDIR for one test and puts the old value back.
-class TmpdirScope {
- public:
-  TmpdirScope() {
-    const char* old = std::getenv("TMPDIR");
-    had_ = old != nullptr;
-    if (old) old_ = old;
-  }
-  ~TmpdirScope() {
-    if (had_) {
-      setenv("TMPDIR", old_.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-  TmpdirScope(const TmpdirScope&) = delete;
-  TmpdirScope& operator=(const TmpdirScope&) = delete;
-
- private:
-  bool had_ = false;
-  std::string old_;
-};
-
-TEST(SystemTempDirectory, HonoursTmpdirElseTmp) {
-  TmpdirScope scope;
+TEST(TempFilePosix, SystemDirectoryHonoursTmpdirElseTmp) {
+  const char* old = std::getenv("TMPDIR");
+  const std::string saved = old ? old : "";
   std::string dir;
   setenv("TMPDIR", "/some/where", 1);
   ASSERT_TRUE(xova::platform::SystemTempDirectory(&dir));
@@ -45,6 +23,7 @@ TEST(SystemTempDirectory, HonoursTmpdirElseTmp) {
   unsetenv("TMPDIR");
   ASSERT_TRUE(xova::platform::SystemTempDirectory(&dir));
   EXPECT_EQ(dir, "/tmp");
+  if (old) setenv("TMPDIR", saved.c_str(), 1);
 }
 
 TEST(TempFilePosix, OnlyTheOwnerMayReadOrWrite) {
