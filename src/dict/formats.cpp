@@ -88,8 +88,8 @@ int ValidateFormat(int varType, int code, int decimals, int width, int isPrint) 
 }
 
 bool FormatFitsPacking(int code, int width, int decimals) {
-  const auto fits = [](int part) { return part >= 0 && part <= 255; };
-  return fits(code) && fits(width) && fits(decimals);
+  const Format back = UnpackFormat(PackFormat(code, width, decimals));
+  return back.code == code && back.width == width && back.decimals == decimals;
 }
 
 std::int32_t PackFormat(int code, int width, int decimals) {

@@ -20,8 +20,8 @@ struct Format {
 // string width; `isPrint` is 1 for a print format, 0 for a write format.
 int ValidateFormat(int varType, int code, int decimals, int width, int isPrint);
 
-// True when each part fits the byte it is packed into, so that unpacking gives
-// the same triple back.
+// True when unpacking the packed triple gives the same triple back (each part
+// fits its byte, or all are small negatives that the signed unpacking restores).
 bool FormatFitsPacking(int code, int width, int decimals);
 
 // code * 65536 + width * 256 + decimals in wrapping 32-bit arithmetic.

@@ -33,10 +33,22 @@ std::FILE* OpenShared(const char* path, OpenMode mode, std::size_t bufferSize);
 // Closes a stream from OpenShared; false when the final flush or close failed.
 bool CloseShared(std::FILE* stream);
 
+// Closes the stream, then frees the buffer it was given, if any.
 struct StreamCloser {
-  void operator()(std::FILE* stream) const { CloseShared(stream); }
+  char* buffer = nullptr;
+  void operator()(std::FILE* stream) {
+    CloseShared(stream);
+    delete[] buffer;
+    buffer = nullptr;
+  }
 };
 using StreamPtr = std::unique_ptr<std::FILE, StreamCloser>;
+
+// Opens a data file as OpenShared does, fully buffered through a buffer of
+// exactly kStreamBufferSize bytes that the stream owns (some runtimes ignore
+// the size unless they are handed the buffer). Null on failure; `outOfMemory`
+// then tells whether the buffer was what failed.
+StreamPtr OpenDataStream(const char* path, OpenMode mode, bool* outOfMemory);
 
 // 64-bit positioning: Seek gives false on failure, Tell -1.
 bool Seek(std::FILE* stream, std::int64_t offset, int whence);

@@ -35,9 +35,10 @@ namespace {
 int OpenWrite(const char* fileName, int* handle) {
   int slot = 0;
   if (int rc = ClaimSlot(&slot)) return rc;
-  platform::StreamPtr stream(platform::OpenShared(
-      OrEmpty(fileName), platform::OpenMode::kCreateWrite, platform::kStreamBufferSize));
-  if (!stream) return XOVA_FILE_OPEN_ERROR;
+  bool outOfMemory = false;
+  platform::StreamPtr stream = platform::OpenDataStream(
+      OrEmpty(fileName), platform::OpenMode::kCreateWrite, &outOfMemory);
+  if (!stream) return outOfMemory ? XOVA_OUT_OF_MEMORY : XOVA_FILE_OPEN_ERROR;
   std::unique_ptr<FileState> fs(new (std::nothrow) FileState);
   if (!fs) return XOVA_OUT_OF_MEMORY;  // the stream closes on the way out
   fs->stream = std::move(stream);

@@ -194,6 +194,10 @@ TEST(PackedFormat, OnlyByteSizedPartsPack) {
   EXPECT_FALSE(xova::FormatFitsPacking(5, 8, 256));
   EXPECT_FALSE(xova::FormatFitsPacking(-1, 8, 2));
   EXPECT_FALSE(xova::FormatFitsPacking(5, 8, -1));
+  // Signed unpacking restores a lone negative part in the lowest places.
+  EXPECT_TRUE(xova::FormatFitsPacking(0, 0, -1));
+  EXPECT_TRUE(xova::FormatFitsPacking(-1, 0, 0));
+  EXPECT_FALSE(xova::FormatFitsPacking(-1, 5, 0));
 }
 
 TEST(PackedFormat, DefaultsOfNewVariables) {
