@@ -58,8 +58,8 @@ class SideRecordChecks : public ::testing::Test {
   int h() const { return w_.handle(); }
   std::string Slot(int slot) { return BlockText(StateOf(h())->blocks[slot].get()); }
 
-  xova_test::WriteHandle w_{"target.sav"};
-  xova_test::WriteHandle source_{"source.sav"};
+  xova_test::WriteHandle w_{"target.data"};
+  xova_test::WriteHandle source_{"source.data"};
 };
 
 TEST_F(SideRecordChecks, SettersRefuseBadHandlesModesAndCommitsAndChangeNothing) {

@@ -55,8 +55,8 @@ class Documents : public ::testing::Test {
   }
   std::string TargetDocuments() { return BlockText(StateOf(to_.handle())->blocks[0].get()); }
 
-  xova_test::WriteHandle from_{"from.sav"};
-  xova_test::WriteHandle to_{"to.sav"};
+  xova_test::WriteHandle from_{"from.data"};
+  xova_test::WriteHandle to_{"to.data"};
 };
 
 TEST_F(Documents, TwoLinesAreCopied) {
