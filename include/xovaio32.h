@@ -184,6 +184,54 @@ XOVA_API int XOVA_CALL xovaGetVarLabel(int handle, const char* varName,
 XOVA_API int XOVA_CALL xovaGetVarLabelLong(int handle, const char* varName, char* labelBuff,
                                            int lenBuff, int* lenLabel) XOVA_NOEXCEPT;
 
+/* Value labels. */
+XOVA_API int XOVA_CALL xovaSetVarNValueLabel(int handle, const char* varName, double value,
+                                             const char* label) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetVarCValueLabel(int handle, const char* varName, const char* value,
+                                             const char* label) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetVarNValueLabels(int handle, const char** varNames, int numVars,
+                                              const double* values, const char** labels,
+                                              int numLabels) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetVarCValueLabels(int handle, const char** varNames, int numVars,
+                                              const char** values, const char** labels,
+                                              int numLabels) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarNValueLabelLong(int handle, const char* varName, double value,
+                                                 char* labelBuff, int lenBuff,
+                                                 int* lenLabel) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarCValueLabelLong(int handle, const char* varName,
+                                                 const char* value, char* labelBuff, int lenBuff,
+                                                 int* lenLabel) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarNValueLabel(int handle, const char* varName, double value,
+                                             char* label) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarCValueLabel(int handle, const char* varName, const char* value,
+                                             char* label) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarNValueLabels(int handle, const char* varName, double** values,
+                                              char*** labels, int* numLabels) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarCValueLabels(int handle, const char* varName, char*** values,
+                                              char*** labels, int* numLabels) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaFreeVarNValueLabels(double* values, char** labels,
+                                               int numLabels) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaFreeVarCValueLabels(char** values, char** labels,
+                                               int numLabels) XOVA_NOEXCEPT;
+
+/* Missing values. */
+XOVA_API int XOVA_CALL xovaSetVarNMissingValues(int handle, const char* varName,
+                                                int missingFormat, double missingVal1,
+                                                double missingVal2,
+                                                double missingVal3) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetVarCMissingValues(int handle, const char* varName,
+                                                int missingFormat, const char* missingVal1,
+                                                const char* missingVal2,
+                                                const char* missingVal3) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarNMissingValues(int handle, const char* varName,
+                                                int* missingFormat, double* missingVal1,
+                                                double* missingVal2,
+                                                double* missingVal3) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetVarCMissingValues(int handle, const char* varName,
+                                                int* missingFormat, char* missingVal1,
+                                                char* missingVal2,
+                                                char* missingVal3) XOVA_NOEXCEPT;
+
 /* Multiple-response sets (the set text uses long variable names). */
 XOVA_API int XOVA_CALL xovaAddMultRespDefC(int handle, const char* mrSetName,
                                            const char* mrSetLabel, int isDichotomy,

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "dict/dictionary.h"
+#include "dict/pending_label_edit.h"
+#include "dict/value_label_set.h"
 #include "ext/extension_block.h"
 #include "platform/shared_file.h"
 
@@ -45,6 +47,7 @@ struct FileState {
   char systemString[kSystemStringLength + 1] = {};
   char idString[kIdStringLength + 1] = {};
   char timeStamp[kDateLength + kTimeLength + 1] = {};
+  LabelSetList labelSets;
   std::array<BlockPtr, kBlockSlots> blocks;
   std::int32_t byteSwap = 0;
   std::array<std::int32_t, kBlockSlots> present = {};
@@ -52,6 +55,7 @@ struct FileState {
   std::int32_t caseLoaded = 0;
   std::vector<unsigned char> caseBuffer;
   std::vector<unsigned char> blankCase;
+  PendingLabelSlot pendingLabels;
   std::uint8_t committed = 0;
   FileMode mode = FileMode::kUnset;
   std::int32_t elementCount = 0;
