@@ -1,0 +1,4 @@
+# Cross build for 64-bit Windows: cmake -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(XOVA_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
