@@ -71,17 +71,6 @@ TEST(SuffixedName, FailsWithoutRoomOrPrefix) {
   EXPECT_EQ(xova::MakeSuffixedName(nullptr, "ABC", 0, 8), XOVA_BAD_FILE);
 }
 
-TEST(SuffixedName, InvalidLeadingByteLeavesNoPrefix) {
-  EXPECT_EQ(Suffixed("\xff"
-                     "ABCDEFGH",
-                     0),
-            "rc=6:untouched");
-  EXPECT_EQ(Suffixed("AB\xff"
-                     "CDEFGH",
-                     0),
-            "AB_A");
-}
-
 TEST(SuffixedName, MultibyteCharactersAreNotSplit) {
   name_test::ScopedLocale locale;
   if (!locale.SelectUtf8()) GTEST_SKIP() << "no UTF-8 locale";

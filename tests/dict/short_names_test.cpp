@@ -95,25 +95,6 @@ TEST(ShortNames, EarlierShortNamesOfAnotherRunAreReplaced) {
   EXPECT_EQ(ShortNames(dict), (Names{"LONGNAME", "LONGNA_A"}));
 }
 
-TEST(ShortNames, FirstFailureEndsTheWorkAndKeepsWhatWasSet) {
-  // A folded name that starts with a byte the locale cannot decode leaves no
-  // prefix for a suffixed name.
-  name_test::ScopedLocale locale;
-  if (!locale.SelectUtf8()) locale.SelectC();
-  xova::Dictionary dict;
-  ASSERT_EQ(Define(dict, "LONGNAME1"), XOVA_OK);
-  ASSERT_EQ(Define(dict, "short"), XOVA_OK);
-  ASSERT_EQ(Define(dict,
-                   "\xff"
-                   "BADPREFIX"),
-            XOVA_OK);
-  ASSERT_EQ(Define(dict, "LONGNAME2"), XOVA_OK);
-  ASSERT_EQ(Define(dict, "LATERLONGNAME"), XOVA_OK);
-  EXPECT_EQ(xova::AssignShortNames(dict), XOVA_BAD_FILE);
-  // Passes 1 and 2 had run; pass 3 stopped at the bad name.
-  EXPECT_EQ(ShortNames(dict), (Names{"LONGNAME", "SHORT", "", "", "LATERLON"}));
-}
-
 TEST(ShortNames, MultibyteNamesAreCutToWholeCharacters) {
   name_test::ScopedLocale locale;
   if (!locale.SelectUtf8()) GTEST_SKIP() << "no UTF-8 locale";

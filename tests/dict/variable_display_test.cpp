@@ -92,7 +92,7 @@ TEST_F(Display, AlignmentOutOfRangeRestoresTheDefault) {
 }
 
 TEST_F(Display, SettersCheckHandleModeCommitAndVariable) {
-  using Setter = int (*)(int, const char*, int);
+  using Setter = int(XOVA_CALL*)(int, const char*, int);
   for (Setter set : {Setter{xovaSetVarMeasureLevel}, Setter{xovaSetVarColumnWidth},
                      Setter{xovaSetVarAlignment}}) {
     EXPECT_EQ(set(-1, "num", 1), XOVA_BAD_HANDLE);
@@ -114,7 +114,7 @@ TEST_F(Display, GettersWorkInAnyModeAndCheckHandleThenVariable) {
   fs()->committed = 1;
   EXPECT_EQ(Width("str"), 9);
   EXPECT_EQ(Level("STR"), 1);
-  using Getter = int (*)(int, const char*, int*);
+  using Getter = int(XOVA_CALL*)(int, const char*, int*);
   for (Getter get : {Getter{xovaGetVarMeasureLevel}, Getter{xovaGetVarColumnWidth},
                      Getter{xovaGetVarAlignment}}) {
     int v = 42;
