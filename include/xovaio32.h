@@ -120,6 +120,7 @@ XOVA_API const char* XOVA_CALL xovaSetLocale(int category, const char* locale) X
 XOVA_API int XOVA_CALL xovaOpenWrite(const char* fileName, int* handle) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaSetIdString(int handle, const char* idString) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaSetCompression(int handle, int compSwitch) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaCommitHeader(int handle) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaCloseWrite(int handle) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaCloseAppend(int handle) XOVA_NOEXCEPT;
 
