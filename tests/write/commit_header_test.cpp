@@ -74,6 +74,7 @@ TEST_F(Commit, OneNumericVariableGivesTheSmallestCompleteFile) {
   EXPECT_EQ(f.header.date, date);
   EXPECT_EQ(f.header.time, time);
   EXPECT_EQ(f.header.label, std::string(64, ' '));
+  EXPECT_EQ(f.header.tail, Bytes(3, 0));
 
   ASSERT_EQ(f.variables.size(), 1u);
   EXPECT_EQ(f.variables[0].offset, 176u);

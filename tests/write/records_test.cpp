@@ -11,9 +11,7 @@
 
 #include "ext/extension_block.h"
 #include "frame/file_state.h"
-#include "frame/special_values.h"
 #include "support/scratch_dir.h"
-#include "write/blank_case.h"
 #include "write/display_block.h"
 #include "write/document_record.h"
 #include "write/extension_records.h"
@@ -88,23 +86,6 @@ xova_test::FileRecords Parse(const Bytes& records) {
   return xova_test::ReadRecords(file);
 }
 
-TEST(LeWriter, WritesIntegersAndDoublesLittleEndianAndPadsTexts) {
-  const Bytes bytes = Encoded([](xova::LeWriter& out) {
-    out.Int32(-2);
-    out.Int32(0x01020304);
-    out.Double(100.0);
-    out.Text("abcdef", 6, 4);  // cut to the field
-    out.Field("xy", 5);        // padded
-    out.Field(nullptr, 2);     // a missing text is all blanks
-    return out.Result();
-  });
-  const Bytes expected = {0xFE, 0xFF, 0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 0,   0,   0,   0,   0,  0,
-                          0x59, 0x40, 'a',  'b',  'c',  'd',  'x',  'y',  ' ', ' ', ' ', ' ', ' '};
-  EXPECT_EQ(bytes, expected);
-  EXPECT_EQ(xova::PadTo(5, 4), 3u);
-  EXPECT_EQ(xova::PadTo(8, 8), 0u);
-}
-
 TEST(LeWriter, AShortWriteIsRememberedAndLaterWritesAreSkipped) {
   xova_test::ScratchDir dir;
   const std::string path = dir.File("read-only.data");
@@ -119,36 +100,6 @@ TEST(LeWriter, AShortWriteIsRememberedAndLaterWritesAreSkipped) {
   EXPECT_EQ(out.Result(), XOVA_FILE_WRITE_ERROR);
   std::fclose(in);
   EXPECT_EQ(xova::LeWriter(nullptr).Result(), XOVA_FILE_WRITE_ERROR);
-}
-
-TEST(HeaderRecord, LaysOutEveryFieldIn176Bytes) {
-  xova::FileState fs;
-  fs.versionCode = 2;
-  fs.headerCaseSize = 7;
-  fs.compression = 1;
-  fs.weightIndex = 3;
-  fs.caseCount = 0;
-  std::strcpy(fs.timeStamp, "07 Dec 2614:05:09");
-  std::strcpy(fs.idString, "Survey 2026");
-  const Bytes bytes = Encoded([&](xova::LeWriter& out) {
-    xova::WriteHeaderRecord(out, fs);
-    return out.Result();
-  });
-  ASSERT_EQ(bytes.size(), 176u);
-  RecordCursor in(bytes);
-  const xova_test::HeaderFields h = xova_test::ReadHeader(in);
-  EXPECT_EQ(h.magic, "$FL2");
-  EXPECT_EQ(h.product, "@(#) XOVA DATA FILE MS Windows Release 12.0 xovaio32.dll    ");
-  EXPECT_EQ(h.version, 2);
-  EXPECT_EQ(h.caseSize, 7);
-  EXPECT_EQ(h.compression, 1);
-  EXPECT_EQ(h.weightIndex, 3);
-  EXPECT_EQ(h.caseCount, 0);
-  EXPECT_EQ(h.biasBits, 0x4059000000000000ull);
-  EXPECT_EQ(h.date, "07 Dec 26");
-  EXPECT_EQ(h.time, "14:05:09");
-  EXPECT_EQ(h.label, "Survey 2026" + std::string(53, ' '));
-  EXPECT_EQ(h.tail, Bytes(3, 0));
 }
 
 TEST(HeaderRecord, VersionIsThreeOnlyWhenSetsOrQebHoldAnElement) {
@@ -358,18 +309,6 @@ TEST(DocumentRecord, NoDocumentsWriteNothing) {
               }).empty());
 }
 
-TEST(DocumentRecord, SpilledDocumentsAreCopiedWhole) {
-  std::string lines;
-  for (int i = 0; i < 13; ++i) lines += std::string(80, static_cast<char>('A' + i));
-  auto block = TextBlock(lines);
-  ASSERT_TRUE(block->spilled);
-  const auto f = Parse(
-      Encoded([&](xova::LeWriter& out) { return xova::WriteDocumentRecord(out, block.get()); }));
-  ASSERT_TRUE(f.ok) << f.error;
-  EXPECT_EQ(f.documentLines, 13);
-  EXPECT_EQ(f.documents, lines);
-}
-
 TEST(ExtensionRecords, AscendingSubtypesSkippingAbsentAndEmptyBlocks) {
   auto twelve = TextBlock("guid");
   auto three = TextBlock(std::string("\x0c\0\0\0\x01\0\0\0", 8), 4);
@@ -411,17 +350,6 @@ TEST(ExtensionRecords, SpilledBlocksAreCopiedByteForByte) {
   }
 }
 
-TEST(ExtensionRecords, ALostTemporaryFileIsATempFileError) {
-  auto block = TextBlock(Pattern(2000));
-  ASSERT_TRUE(block->spilled);
-  ASSERT_EQ(std::remove(block->spillPath.c_str()), 0);
-  xova::BlockView view{};
-  view[8] = block.get();
-  int rc = 0;
-  Encoded([&](xova::LeWriter& out) { return xova::WriteExtensionRecords(out, view); }, &rc);
-  EXPECT_EQ(rc, XOVA_TEMP_FILE_ERROR);
-}
-
 class RebuiltBlocks : public ::testing::Test {
  protected:
   void Add(const std::string& name, int type) {
@@ -434,16 +362,6 @@ class RebuiltBlocks : public ::testing::Test {
   }
   xova::FileState fs;
 };
-
-TEST_F(RebuiltBlocks, LongNamesOfOneVariable) {
-  Add("A", 0);
-  ASSERT_EQ(xova::RebuildLongNameBlock(fs), XOVA_OK);
-  const xova::ExtensionBlock* block = fs.blocks[xova::kLongNameSubtype].get();
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(block->elemSize, 1);
-  ASSERT_EQ(block->count, 3);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(block->data), 3), "A=A");
-}
 
 TEST_F(RebuiltBlocks, LongNamesAreTabSeparatedAcrossManyStagingBuffers) {
   std::string expected;
@@ -462,15 +380,6 @@ TEST_F(RebuiltBlocks, LongNamesAreTabSeparatedAcrossManyStagingBuffers) {
   ASSERT_EQ(xova::BlockLoad(block), XOVA_OK);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(block->data), expected.size()), expected);
   xova::BlockUnload(block);
-}
-
-TEST_F(RebuiltBlocks, LongNamesReplaceAnOldBlock) {
-  Add("Age", 0);
-  std::strcpy(fs.dict.vars.back()->shortName, "AGE");
-  ASSERT_EQ(xova::BlockReplace(&fs.blocks[xova::kLongNameSubtype], 1, 5, "OLD=x"), XOVA_OK);
-  ASSERT_EQ(xova::RebuildLongNameBlock(fs), XOVA_OK);
-  const xova::ExtensionBlock* block = fs.blocks[xova::kLongNameSubtype].get();
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(block->data)), "AGE=Age");
 }
 
 TEST_F(RebuiltBlocks, DisplayAttributesOnlyWhenSomeWereSet) {
@@ -512,21 +421,6 @@ TEST_F(RebuiltBlocks, DisplayAttributesOfManyVariablesSpillWhole) {
   std::memcpy(&width, block->data + 4 * (3 * 599 + 1), 4);
   EXPECT_EQ(width, 599);
   xova::BlockUnload(block);
-}
-
-TEST(BlankCase, NumericElementsHoldSysmisAndStringsBlanks) {
-  std::vector<unsigned char> blank(8 * 4, 0);
-  auto num = Var("N", 0, 1);
-  auto str = Var("S", 9, 2);
-  auto outside = Var("X", 0, 9);  // a position beyond the case is left alone
-  xova::FillBlankElements(*num, xova::Sysmis(), blank);
-  xova::FillBlankElements(*str, xova::Sysmis(), blank);
-  xova::FillBlankElements(*outside, xova::Sysmis(), blank);
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, blank.data(), 8);
-  EXPECT_EQ(bits, xova::kSysmisBits);
-  EXPECT_EQ(std::string(blank.begin() + 8, blank.begin() + 24), std::string(16, ' '));
-  EXPECT_EQ(Bytes(blank.begin() + 24, blank.end()), Bytes(8, 0));
 }
 
 }  // namespace
