@@ -75,13 +75,17 @@ std::FILE* OpenShared(const char* path, OpenMode mode, std::size_t bufferSize) {
   return stream;
 }
 
-bool CloseShared(std::FILE* stream) { return stream && std::fclose(stream) == 0; }
+bool CloseShared(std::FILE* stream) {
+  return stream && std::fclose(stream) == 0;
+}
 
 bool Seek(std::FILE* stream, std::int64_t offset, int whence) {
   return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
 }
 
-std::int64_t Tell(std::FILE* stream) { return static_cast<std::int64_t>(ftello(stream)); }
+std::int64_t Tell(std::FILE* stream) {
+  return static_cast<std::int64_t>(ftello(stream));
+}
 
 }  // namespace platform
 }  // namespace xova
