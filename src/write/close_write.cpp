@@ -6,12 +6,11 @@
 #include "frame/handle_table.h"
 #include "platform/shared_file.h"
 #include "write/code_block.h"
+#include "write/header_record.h"
 #include "xovaio32.h"
 
 namespace xova {
 namespace {
-
-constexpr std::int64_t kCaseCountOffset = 80;
 
 int WriteCaseCount(FileState& fs) {
   std::FILE* out = fs.stream.get();
