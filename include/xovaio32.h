@@ -132,6 +132,23 @@ XOVA_API int XOVA_CALL xovaSetValueChar(int handle, double varHandle,
 XOVA_API int XOVA_CALL xovaCommitCaseRecord(int handle) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaWholeCaseOut(int handle, const char* caseRec) XOVA_NOEXCEPT;
 
+/* Opening for read and append; a new file with the dictionary of another. */
+XOVA_API int XOVA_CALL xovaOpenRead(const char* fileName, int* handle) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaOpenAppend(const char* fileName, int* handle) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaOpenWriteCopy(const char* fileName, const char* dictFileName,
+                                         int* handle) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaCloseRead(int handle) XOVA_NOEXCEPT;
+
+/* Case input and positioning (read handles). */
+XOVA_API int XOVA_CALL xovaReadCaseRecord(int handle) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaWholeCaseIn(int handle, void* caseRec) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetValueNumeric(int handle, double varHandle,
+                                           double* value) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetValueChar(int handle, double varHandle, char* value,
+                                        int valueSize) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSeekNextCase(int handle, int caseNumber) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaGetEstimatedNofCases(int handle, int* caseCount) XOVA_NOEXCEPT;
+
 /* Queries on any open file. */
 XOVA_API int XOVA_CALL xovaGetSystemString(int handle, char* sysString) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaGetIdString(int handle, char* idString) XOVA_NOEXCEPT;
@@ -199,8 +216,8 @@ XOVA_API int XOVA_CALL xovaSetVarCValueLabels(int handle, const char** varNames,
 XOVA_API int XOVA_CALL xovaGetVarNValueLabelLong(int handle, const char* varName, double value,
                                                  char* labelBuff, int lenBuff,
                                                  int* lenLabel) XOVA_NOEXCEPT;
-XOVA_API int XOVA_CALL xovaGetVarCValueLabelLong(int handle, const char* varName,
-                                                 const char* value, char* labelBuff, int lenBuff,
+XOVA_API int XOVA_CALL xovaGetVarCValueLabelLong(int handle, const char* varName, const char* value,
+                                                 char* labelBuff, int lenBuff,
                                                  int* lenLabel) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaGetVarNValueLabel(int handle, const char* varName, double value,
                                              char* label) XOVA_NOEXCEPT;
@@ -216,21 +233,17 @@ XOVA_API int XOVA_CALL xovaFreeVarCValueLabels(char** values, char** labels,
                                                int numLabels) XOVA_NOEXCEPT;
 
 /* Missing values. */
-XOVA_API int XOVA_CALL xovaSetVarNMissingValues(int handle, const char* varName,
-                                                int missingFormat, double missingVal1,
-                                                double missingVal2,
+XOVA_API int XOVA_CALL xovaSetVarNMissingValues(int handle, const char* varName, int missingFormat,
+                                                double missingVal1, double missingVal2,
                                                 double missingVal3) XOVA_NOEXCEPT;
-XOVA_API int XOVA_CALL xovaSetVarCMissingValues(int handle, const char* varName,
-                                                int missingFormat, const char* missingVal1,
-                                                const char* missingVal2,
+XOVA_API int XOVA_CALL xovaSetVarCMissingValues(int handle, const char* varName, int missingFormat,
+                                                const char* missingVal1, const char* missingVal2,
                                                 const char* missingVal3) XOVA_NOEXCEPT;
-XOVA_API int XOVA_CALL xovaGetVarNMissingValues(int handle, const char* varName,
-                                                int* missingFormat, double* missingVal1,
-                                                double* missingVal2,
+XOVA_API int XOVA_CALL xovaGetVarNMissingValues(int handle, const char* varName, int* missingFormat,
+                                                double* missingVal1, double* missingVal2,
                                                 double* missingVal3) XOVA_NOEXCEPT;
-XOVA_API int XOVA_CALL xovaGetVarCMissingValues(int handle, const char* varName,
-                                                int* missingFormat, char* missingVal1,
-                                                char* missingVal2,
+XOVA_API int XOVA_CALL xovaGetVarCMissingValues(int handle, const char* varName, int* missingFormat,
+                                                char* missingVal1, char* missingVal2,
                                                 char* missingVal3) XOVA_NOEXCEPT;
 
 /* Multiple-response sets (the set text uses long variable names). */
@@ -258,8 +271,7 @@ XOVA_API int XOVA_CALL xovaGetDateVariables(int handle, int* elementCount,
 XOVA_API int XOVA_CALL xovaFreeDateVariables(int* dateInfo) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaSetQEBFirst(int handle, const void* qebData,
                                        int byteCount) XOVA_NOEXCEPT;
-XOVA_API int XOVA_CALL xovaSetQEBNext(int handle, const void* qebData,
-                                      int byteCount) XOVA_NOEXCEPT;
+XOVA_API int XOVA_CALL xovaSetQEBNext(int handle, const void* qebData, int byteCount) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaGetQEBInfo(int handle, int* totalBytes, int* lastWord) XOVA_NOEXCEPT;
 XOVA_API int XOVA_CALL xovaGetQEBFirst(int handle, void* qebData, int maxBytes,
                                        int* bytesRead) XOVA_NOEXCEPT;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "dict/dictionary.h"
@@ -28,6 +29,23 @@ struct NameListCache {
   int count = 0;
 };
 
+struct DecompressionState;
+struct CasePositionIndex;
+
+// The type 5 record of a file read: kept, used by nothing else.
+struct ReaderRecord {
+  std::int32_t count = 0;
+  std::int32_t extra = 0;
+  std::vector<std::int32_t> values;
+};
+
+struct DecoderDeleter {
+  void operator()(DecompressionState* d) const;
+};
+struct CaseIndexDeleter {
+  void operator()(CasePositionIndex* index) const;
+};
+
 struct FileState {
   FileState();
   ~FileState();
@@ -48,6 +66,7 @@ struct FileState {
   char idString[kIdStringLength + 1] = {};
   char timeStamp[kDateLength + kTimeLength + 1] = {};
   LabelSetList labelSets;
+  std::unique_ptr<ReaderRecord> readerRecord;
   std::array<BlockPtr, kBlockSlots> blocks;
   std::int32_t byteSwap = 0;
   std::array<std::int32_t, kBlockSlots> present = {};
@@ -56,6 +75,8 @@ struct FileState {
   std::vector<unsigned char> caseBuffer;
   std::vector<unsigned char> blankCase;
   PendingLabelSlot pendingLabels;
+  std::unique_ptr<DecompressionState, DecoderDeleter> decoder;
+  std::unique_ptr<CasePositionIndex, CaseIndexDeleter> caseIndex;
   std::uint8_t committed = 0;
   FileMode mode = FileMode::kUnset;
   std::int32_t elementCount = 0;
