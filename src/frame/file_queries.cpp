@@ -6,6 +6,7 @@
 #include "frame/api_guard.h"
 #include "frame/entry_checks.h"
 #include "frame/text.h"
+#include "read/case_position_index.h"
 #include "write/product_info.h"
 #include "xovaio32.h"
 
@@ -100,7 +101,9 @@ XOVA_API int XOVA_CALL xovaGetNumberofCases(int handle, int* numCases) noexcept 
   FileState* fs = nullptr;
   if (CheckHandle(handle, &fs) != XOVA_OK) return XOVA_OK;
   if (fs->mode == FileMode::kRead || fs->mode == FileMode::kAppend) {
-    StoreOut(numCases, fs->caseCount);
+    // A positioning scan may have found where the data really ends.
+    const CasePositionIndex* index = fs->caseIndex.get();
+    StoreOut(numCases, index && index->count >= 0 ? index->count : fs->caseCount);
   }
   return XOVA_OK;
 }

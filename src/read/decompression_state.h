@@ -8,6 +8,8 @@
 
 namespace xova {
 
+struct FileState;
+
 // Results of the decoder operations.
 constexpr int kDecodeDone = 0;
 constexpr int kDecodeEnd = 1;
@@ -31,11 +33,21 @@ struct DecompressionState {
   std::int64_t CodePosition() const { return blockPosition + codeIndex - 1; }
 };
 
+// Creates the decoder of a compressed read handle at its first case, with the
+// file's sysmis and byte order: 0 or XOVA_OUT_OF_MEMORY (nothing changed).
+int CreateDecoder(FileState& fs);
+
 void Rewind(DecompressionState& d);
+// Reads the block at the wanted position and its raw values. A failure
+// leaves the decoder as it was, with the stream position unknown.
 int LoadCodeBlock(DecompressionState& d);
-// Produces n elements of 8 bytes into `buffer`.
+// Produces n elements of 8 bytes into `buffer`; an end met after the first
+// element is a case cut short (kDecodeReadError).
 int DecodeElements(DecompressionState& d, unsigned char* buffer, std::int32_t n);
+// Consumes the codes of n elements; stops on the end code and stays on it.
 int SkipElements(DecompressionState& d, std::int64_t n);
+// Puts the decoder just after the code at file offset p (start - 1: before
+// the first case). Lands on p exactly, zero codes before it included.
 int GoToCodePosition(DecompressionState& d, std::int64_t p);
 
 // 0 -> 0, 1 -> XOVA_END_OF_DATA, 2 -> XOVA_FILE_READ_ERROR, else XOVA_BAD_CASE_DATA.

@@ -1,0 +1,17 @@
+// Turning a case as the file holds it into host form: numbers into host
+// byte order, the file's system-missing value into the host's.
+#ifndef XOVA_READ_CASE_CONVERSION_H
+#define XOVA_READ_CASE_CONVERSION_H
+
+#include "frame/file_state.h"
+
+namespace xova {
+
+// Converts the case buffer in place. String elements (those whose blank-case
+// byte is a blank) keep the file's bytes; other values, the file's highest
+// and lowest included, only change byte order.
+void ConvertCase(FileState& fs);
+
+}  // namespace xova
+
+#endif

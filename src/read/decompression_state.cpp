@@ -1,0 +1,208 @@
+#include "read/decompression_state.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "frame/file_state.h"
+#include "platform/shared_file.h"
+#include "xovaio32.h"
+
+namespace xova {
+namespace {
+
+constexpr int kCodesPerBlock = 8;
+constexpr int kBias = 100;
+constexpr unsigned char kCodePadding = 0;
+constexpr unsigned char kCodeEnd = 252;
+constexpr unsigned char kCodeRaw = 253;
+constexpr unsigned char kCodeBlanks = 254;
+constexpr unsigned char kCodeSysmis = 255;
+
+// Raw values that follow a block: one per 253 before the end code.
+int RawValuesOf(const unsigned char* codes) {
+  int n = 0;
+  for (int i = 0; i < kCodesPerBlock && codes[i] != kCodeEnd; ++i) {
+    if (codes[i] == kCodeRaw) ++n;
+  }
+  return n;
+}
+
+// Positions the stream only when it doesn't stand at the wanted block, so
+// sequential decoding reads straight through the stream's buffer.
+bool PositionStream(DecompressionState& d) {
+  if (d.streamPosition == d.wantedPosition) return true;
+  if (!platform::Seek(d.stream, d.wantedPosition, SEEK_SET)) return false;
+  d.streamPosition = d.wantedPosition;
+  return true;
+}
+
+// After a failed read the stream may stand anywhere (and carry its end or
+// error flag): the next load positions it afresh.
+int Failed(DecompressionState& d, int result) {
+  d.streamPosition = -1;
+  return result;
+}
+
+void ProduceElement(const DecompressionState& d, unsigned char code, unsigned char* out) {
+  if (code == kCodeRaw) {
+    std::memcpy(out, d.raw[d.rawIndex - 1], 8);  // consumed just before
+    if (d.byteSwap) std::reverse(out, out + 8);
+  } else if (code == kCodeBlanks) {
+    std::memset(out, ' ', 8);
+  } else if (code == kCodeSysmis) {
+    std::memcpy(out, &d.sysmis, 8);
+  } else {
+    const double value = static_cast<double>(code - kBias);
+    std::memcpy(out, &value, 8);
+  }
+}
+
+// Steps over the code at the code index. False at the end code or when a raw
+// value is missing; the decoder then stays on that code.
+bool ConsumeCode(DecompressionState& d, bool* element) {
+  const unsigned char code = d.codes[d.codeIndex];
+  if (code == kCodeEnd) return false;
+  if (code == kCodeRaw) {
+    if (d.rawIndex >= d.rawCount) return false;
+    ++d.rawIndex;
+  }
+  ++d.codeIndex;
+  *element = code != kCodePadding;
+  return true;
+}
+
+// Whether the code at the code index ends the data (the end code) or the
+// block is broken; only meaningful after ConsumeCode gave false.
+int StopResult(const DecompressionState& d) {
+  return d.codes[d.codeIndex] == kCodeEnd ? kDecodeEnd : kDecodeReadError;
+}
+
+}  // namespace
+
+int CreateDecoder(FileState& fs) {
+  std::unique_ptr<DecompressionState, DecoderDeleter> d(new (std::nothrow) DecompressionState);
+  if (!d) return XOVA_OUT_OF_MEMORY;
+  d->stream = fs.stream.get();
+  d->start = fs.firstCasePosition;
+  d->sysmis = fs.sysmis;
+  d->byteSwap = fs.byteSwap;
+  Rewind(*d);
+  fs.decoder = std::move(d);
+  return XOVA_OK;
+}
+
+void Rewind(DecompressionState& d) {
+  d.streamPosition = -1;
+  d.wantedPosition = d.start;
+  d.codeIndex = kCodesPerBlock;
+  d.blockPosition = d.start - kCodesPerBlock;
+  d.rawIndex = 0;
+  d.rawCount = 0;
+}
+
+// Reads into locals and takes them only once the whole block is there.
+int LoadCodeBlock(DecompressionState& d) {
+  if (!d.stream || d.wantedPosition < d.start) return kDecodeReadError;
+  if (!PositionStream(d)) return Failed(d, kDecodeReadError);
+  unsigned char codes[kCodesPerBlock];
+  const std::size_t got = std::fread(codes, 1, sizeof codes, d.stream);
+  if (got != sizeof codes) {
+    const bool atEnd = got == 0 && std::feof(d.stream);
+    return Failed(d, atEnd ? kDecodeEnd : kDecodeReadError);
+  }
+  const int rawCount = RawValuesOf(codes);
+  unsigned char raw[kCodesPerBlock][8];
+  const std::size_t wanted = static_cast<std::size_t>(rawCount);
+  if (wanted > 0 && std::fread(raw, 8, wanted, d.stream) != wanted) {
+    return Failed(d, kDecodeReadError);
+  }
+  std::memcpy(d.codes, codes, sizeof codes);
+  std::memcpy(d.raw, raw, 8 * wanted);
+  d.blockPosition = d.wantedPosition;
+  d.rawCount = rawCount;
+  d.codeIndex = 0;
+  d.rawIndex = 0;
+  d.wantedPosition += kCodesPerBlock + 8 * static_cast<std::int64_t>(rawCount);
+  d.streamPosition = d.wantedPosition;
+  return kDecodeDone;
+}
+
+int DecodeElements(DecompressionState& d, unsigned char* buffer, std::int32_t n) {
+  std::int32_t produced = 0;
+  while (produced < n) {
+    if (d.codeIndex >= kCodesPerBlock) {
+      const int rc = LoadCodeBlock(d);
+      if (rc == kDecodeEnd && produced > 0) return kDecodeReadError;  // case cut short
+      if (rc != kDecodeDone) return rc;
+      continue;
+    }
+    const unsigned char code = d.codes[d.codeIndex];
+    bool element = false;
+    if (!ConsumeCode(d, &element)) {
+      const int rc = StopResult(d);
+      return rc == kDecodeEnd && produced > 0 ? kDecodeReadError : rc;
+    }
+    if (!element) continue;
+    ProduceElement(d, code, buffer + 8 * static_cast<std::size_t>(produced));
+    ++produced;
+  }
+  return kDecodeDone;
+}
+
+int SkipElements(DecompressionState& d, std::int64_t n) {
+  std::int64_t counted = 0;
+  while (counted < n) {
+    if (d.codeIndex >= kCodesPerBlock) {
+      const int rc = LoadCodeBlock(d);
+      if (rc != kDecodeDone) return rc;
+      continue;
+    }
+    bool element = false;
+    if (!ConsumeCode(d, &element)) return StopResult(d);
+    if (element) ++counted;
+  }
+  return kDecodeDone;
+}
+
+int GoToCodePosition(DecompressionState& d, std::int64_t p) {
+  if (p < d.start) {
+    Rewind(d);
+    return kDecodeDone;
+  }
+  if (p == d.CodePosition()) return kDecodeDone;
+  const int e = static_cast<int>((p - d.start) % kCodesPerBlock);
+  const std::int64_t blockAt = p - e;
+  if (blockAt != d.blockPosition) {
+    const std::int64_t wanted = d.wantedPosition;
+    d.wantedPosition = blockAt;
+    const int rc = LoadCodeBlock(d);
+    if (rc != kDecodeDone) {
+      d.wantedPosition = wanted;
+      return rc;
+    }
+  }
+  // Counts codes, not elements: exact also when zero codes lie before p.
+  d.codeIndex = 0;
+  d.rawIndex = 0;
+  while (d.codeIndex <= e) {
+    bool element = false;
+    if (!ConsumeCode(d, &element)) return StopResult(d);
+  }
+  return kDecodeDone;
+}
+
+int MapDecodeResult(int result) {
+  switch (result) {
+    case kDecodeDone:
+      return XOVA_OK;
+    case kDecodeEnd:
+      return XOVA_END_OF_DATA;
+    case kDecodeReadError:
+      return XOVA_FILE_READ_ERROR;
+    default:
+      return XOVA_BAD_CASE_DATA;
+  }
+}
+
+}  // namespace xova
