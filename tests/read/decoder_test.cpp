@@ -1,0 +1,226 @@
+// The byte-code decoder over hand-made case data.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/file_state.h"
+#include "frame/special_values.h"
+#include "read/decompression_state.h"
+#include "support/alloc_failure.h"
+#include "support/scratch_dir.h"
+#include "xovaio32.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using xova::DecompressionState;
+
+Bytes Le(double value) {
+  Bytes b(8);
+  std::memcpy(b.data(), &value, 8);
+  return b;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+double AsDouble(const unsigned char* element) {
+  double v = 0;
+  std::memcpy(&v, element, 8);
+  return v;
+}
+
+// Case data in a file after `start` bytes of filler, and a decoder on it.
+class Decoder : public ::testing::Test {
+ protected:
+  void Open(const Bytes& data, std::int64_t start = 24) {
+    Bytes all(static_cast<std::size_t>(start), 0xEE);
+    all.insert(all.end(), data.begin(), data.end());
+    const std::string path = dir_.File("cases.data");
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(std::fwrite(all.data(), 1, all.size(), out), all.size());
+    std::fclose(out);
+    in_ = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(in_, nullptr);
+    d_.stream = in_;
+    d_.start = start;
+    d_.sysmis = xova::Sysmis();
+    xova::Rewind(d_);
+  }
+  ~Decoder() override {
+    if (in_) std::fclose(in_);
+  }
+  // Decodes one element; the result code, the element in `out`.
+  int One(unsigned char* out) { return xova::DecodeElements(d_, out, 1); }
+  double Next() {
+    unsigned char e[8];
+    EXPECT_EQ(One(e), xova::kDecodeDone);
+    return AsDouble(e);
+  }
+
+  xova_test::ScratchDir dir_;
+  std::FILE* in_ = nullptr;
+  DecompressionState d_;
+};
+
+TEST_F(Decoder, EveryCodeGivesItsElement) {
+  Open(Join({{101, 1, 251, 254, 0, 255, 253, 252}, Le(2.5)}));
+  unsigned char out[6 * 8];
+  ASSERT_EQ(xova::DecodeElements(d_, out, 6), xova::kDecodeDone);
+  EXPECT_EQ(AsDouble(out), 1.0);
+  EXPECT_EQ(AsDouble(out + 8), -99.0);
+  EXPECT_EQ(AsDouble(out + 16), 151.0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(out + 24), 8), "        ");
+  EXPECT_EQ(xova::DoubleToBits(AsDouble(out + 32)), xova::kSysmisBits);
+  EXPECT_EQ(AsDouble(out + 40), 2.5);
+  // The end code is met again by every later call.
+  EXPECT_EQ(One(out), xova::kDecodeEnd);
+  EXPECT_EQ(One(out), xova::kDecodeEnd);
+}
+
+TEST_F(Decoder, CodeOfSysmisGivesTheFilesOwnValue) {
+  Open({255, 252, 0, 0, 0, 0, 0, 0});
+  d_.sysmis = -3.4028234663852886e38;
+  EXPECT_EQ(Next(), -3.4028234663852886e38);
+}
+
+TEST_F(Decoder, RawValuesComeReversedFromTheOtherByteOrder) {
+  Bytes big = Le(-1234.5);
+  std::reverse(big.begin(), big.end());
+  Open(Join({{253, 101, 252, 0, 0, 0, 0, 0}, big}));
+  d_.byteSwap = 1;
+  EXPECT_EQ(Next(), -1234.5);
+  EXPECT_EQ(Next(), 1.0);  // codes give host values whatever the order
+}
+
+TEST_F(Decoder, EndsOfDataAndCasesCutShort) {
+  unsigned char out[16];
+  {
+    SCOPED_TRACE("end code inside the elements asked for");
+    Open({101, 252, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(xova::DecodeElements(d_, out, 2), xova::kDecodeReadError);
+    EXPECT_EQ(xova::DecodeElements(d_, out, 2), xova::kDecodeEnd);
+  }
+  std::fclose(in_);
+  {
+    SCOPED_TRACE("full last block without an end code");
+    Open({101, 102, 103, 104, 105, 106, 107, 108});
+    unsigned char eight[64];
+    EXPECT_EQ(xova::DecodeElements(d_, eight, 8), xova::kDecodeDone);
+    EXPECT_EQ(One(out), xova::kDecodeEnd);
+    EXPECT_EQ(One(out), xova::kDecodeEnd);
+  }
+  std::fclose(in_);
+  {
+    SCOPED_TRACE("file ends inside the elements asked for");
+    Open({101, 102, 103, 104, 105, 106, 107, 108});
+    unsigned char nine[72];
+    EXPECT_EQ(xova::DecodeElements(d_, nine, 9), xova::kDecodeReadError);
+  }
+}
+
+TEST_F(Decoder, TruncatedBlocksAreReadErrorsThatMoveNothing) {
+  {
+    SCOPED_TRACE("raw value cut off");
+    Open(Join({{253, 253, 252, 0, 0, 0, 0, 0}, Le(1.5), {1, 2, 3}}));
+    unsigned char out[8];
+    EXPECT_EQ(One(out), xova::kDecodeReadError);
+    EXPECT_EQ(d_.CodePosition(), d_.start - 1);
+    EXPECT_EQ(d_.wantedPosition, d_.start);
+    EXPECT_EQ(One(out), xova::kDecodeReadError);  // and again, not garbage
+  }
+  std::fclose(in_);
+  {
+    SCOPED_TRACE("block cut off");
+    Open({101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111});
+    unsigned char eight[64];
+    ASSERT_EQ(xova::DecodeElements(d_, eight, 8), xova::kDecodeDone);
+    const std::int64_t at = d_.CodePosition();
+    EXPECT_EQ(xova::DecodeElements(d_, eight, 1), xova::kDecodeReadError);
+    EXPECT_EQ(d_.CodePosition(), at);
+  }
+}
+
+TEST_F(Decoder, SkippingCountsElementsAndStopsOnTheEndCode) {
+  Open(Join({{253, 0, 253, 101, 0, 252, 0, 0}, Le(7.0), Le(8.0)}));
+  EXPECT_EQ(xova::SkipElements(d_, 2), xova::kDecodeDone);
+  EXPECT_EQ(Next(), 1.0);  // both raw values were passed
+  EXPECT_EQ(xova::SkipElements(d_, 1), xova::kDecodeEnd);
+  EXPECT_EQ(xova::SkipElements(d_, 1), xova::kDecodeEnd);
+  unsigned char out[8];
+  EXPECT_EQ(One(out), xova::kDecodeEnd);
+}
+
+// Zero codes inside the data: going to a code position must land on it
+// exactly, not count elements past it.
+TEST_F(Decoder, GoingToACodePositionLandsOnItWithZeroCodesBefore) {
+  Open(Join({{101, 0, 0, 102, 253, 103, 0, 104},
+             Le(7.5),
+             {105, 253, 106, 0, 107, 108, 109, 110},
+             Le(-0.5),
+             {111, 252, 0, 0, 0, 0, 0, 0}}));
+  std::vector<double> values;
+  std::vector<std::int64_t> before;  // code position before each element
+  unsigned char e[8];
+  for (;;) {
+    before.push_back(d_.CodePosition());
+    if (One(e) != xova::kDecodeDone) break;
+    values.push_back(AsDouble(e));
+  }
+  before.pop_back();
+  ASSERT_EQ(values.size(), 13u);
+  const int order[] = {7, 0, 12, 3, 8, 1, 6, 2, 11, 5, 9, 4, 10, 7, 7, 0};
+  for (int i : order) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(xova::GoToCodePosition(d_, before[static_cast<std::size_t>(i)]), xova::kDecodeDone);
+    EXPECT_EQ(Next(), values[static_cast<std::size_t>(i)]);
+  }
+}
+
+TEST_F(Decoder, GoingToAPositionPastTheDataLeavesTheDecoderWhereItStood) {
+  Open({101, 102, 103, 252, 0, 0, 0, 0});
+  EXPECT_EQ(Next(), 101.0 - 100);
+  const std::int64_t at = d_.CodePosition();
+  EXPECT_NE(xova::GoToCodePosition(d_, d_.start + 64 + 3), xova::kDecodeDone);
+  EXPECT_EQ(d_.CodePosition(), at);
+  EXPECT_EQ(Next(), 2.0);
+  // A position behind the end code is no case start either.
+  EXPECT_EQ(xova::GoToCodePosition(d_, d_.start + 5), xova::kDecodeEnd);
+  unsigned char out[8];
+  EXPECT_EQ(One(out), xova::kDecodeEnd);
+  // Before the start is the first case.
+  EXPECT_EQ(xova::GoToCodePosition(d_, d_.start - 1), xova::kDecodeDone);
+  EXPECT_EQ(Next(), 1.0);
+}
+
+TEST(CreateDecoder, StartsAtTheFirstCaseWithTheFilesValues) {
+  xova::FileState fs;
+  fs.firstCasePosition = 176;
+  fs.sysmis = -3.0e38;
+  fs.byteSwap = 1;
+  ASSERT_EQ(xova::CreateDecoder(fs), XOVA_OK);
+  ASSERT_NE(fs.decoder, nullptr);
+  EXPECT_EQ(fs.decoder->start, 176);
+  EXPECT_EQ(fs.decoder->CodePosition(), 175);
+  EXPECT_EQ(fs.decoder->sysmis, -3.0e38);
+  EXPECT_EQ(fs.decoder->byteSwap, 1);
+}
+
+TEST(CreateDecoder, FailedAllocationChangesNothing) {
+  xova_test::AllocFailureScope scope;
+  xova::FileState fs;
+  xova_test::FailAllocationAfter(0);
+  EXPECT_EQ(xova::CreateDecoder(fs), XOVA_OUT_OF_MEMORY);
+  xova_test::ResetAllocFailure();
+  EXPECT_EQ(fs.decoder, nullptr);
+}
+
+}  // namespace
