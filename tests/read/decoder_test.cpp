@@ -86,47 +86,6 @@ TEST_F(Decoder, EveryCodeGivesItsElement) {
   EXPECT_EQ(One(out), xova::kDecodeEnd);
 }
 
-TEST_F(Decoder, CodeOfSysmisGivesTheFilesOwnValue) {
-  Open({255, 252, 0, 0, 0, 0, 0, 0});
-  d_.sysmis = -3.4028234663852886e38;
-  EXPECT_EQ(Next(), -3.4028234663852886e38);
-}
-
-TEST_F(Decoder, RawValuesComeReversedFromTheOtherByteOrder) {
-  Bytes big = Le(-1234.5);
-  std::reverse(big.begin(), big.end());
-  Open(Join({{253, 101, 252, 0, 0, 0, 0, 0}, big}));
-  d_.byteSwap = 1;
-  EXPECT_EQ(Next(), -1234.5);
-  EXPECT_EQ(Next(), 1.0);  // codes give host values whatever the order
-}
-
-TEST_F(Decoder, EndsOfDataAndCasesCutShort) {
-  unsigned char out[16];
-  {
-    SCOPED_TRACE("end code inside the elements asked for");
-    Open({101, 252, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(xova::DecodeElements(d_, out, 2), xova::kDecodeReadError);
-    EXPECT_EQ(xova::DecodeElements(d_, out, 2), xova::kDecodeEnd);
-  }
-  std::fclose(in_);
-  {
-    SCOPED_TRACE("full last block without an end code");
-    Open({101, 102, 103, 104, 105, 106, 107, 108});
-    unsigned char eight[64];
-    EXPECT_EQ(xova::DecodeElements(d_, eight, 8), xova::kDecodeDone);
-    EXPECT_EQ(One(out), xova::kDecodeEnd);
-    EXPECT_EQ(One(out), xova::kDecodeEnd);
-  }
-  std::fclose(in_);
-  {
-    SCOPED_TRACE("file ends inside the elements asked for");
-    Open({101, 102, 103, 104, 105, 106, 107, 108});
-    unsigned char nine[72];
-    EXPECT_EQ(xova::DecodeElements(d_, nine, 9), xova::kDecodeReadError);
-  }
-}
-
 TEST_F(Decoder, TruncatedBlocksAreReadErrorsThatMoveNothing) {
   {
     SCOPED_TRACE("raw value cut off");
@@ -147,16 +106,6 @@ TEST_F(Decoder, TruncatedBlocksAreReadErrorsThatMoveNothing) {
     EXPECT_EQ(xova::DecodeElements(d_, eight, 1), xova::kDecodeReadError);
     EXPECT_EQ(d_.CodePosition(), at);
   }
-}
-
-TEST_F(Decoder, SkippingCountsElementsAndStopsOnTheEndCode) {
-  Open(Join({{253, 0, 253, 101, 0, 252, 0, 0}, Le(7.0), Le(8.0)}));
-  EXPECT_EQ(xova::SkipElements(d_, 2), xova::kDecodeDone);
-  EXPECT_EQ(Next(), 1.0);  // both raw values were passed
-  EXPECT_EQ(xova::SkipElements(d_, 1), xova::kDecodeEnd);
-  EXPECT_EQ(xova::SkipElements(d_, 1), xova::kDecodeEnd);
-  unsigned char out[8];
-  EXPECT_EQ(One(out), xova::kDecodeEnd);
 }
 
 // Zero codes inside the data: going to a code position must land on it
@@ -199,19 +148,6 @@ TEST_F(Decoder, GoingToAPositionPastTheDataLeavesTheDecoderWhereItStood) {
   // Before the start is the first case.
   EXPECT_EQ(xova::GoToCodePosition(d_, d_.start - 1), xova::kDecodeDone);
   EXPECT_EQ(Next(), 1.0);
-}
-
-TEST(CreateDecoder, StartsAtTheFirstCaseWithTheFilesValues) {
-  xova::FileState fs;
-  fs.firstCasePosition = 176;
-  fs.sysmis = -3.0e38;
-  fs.byteSwap = 1;
-  ASSERT_EQ(xova::CreateDecoder(fs), XOVA_OK);
-  ASSERT_NE(fs.decoder, nullptr);
-  EXPECT_EQ(fs.decoder->start, 176);
-  EXPECT_EQ(fs.decoder->CodePosition(), 175);
-  EXPECT_EQ(fs.decoder->sysmis, -3.0e38);
-  EXPECT_EQ(fs.decoder->byteSwap, 1);
 }
 
 TEST(CreateDecoder, FailedAllocationChangesNothing) {
