@@ -62,7 +62,13 @@ int EstimateCaseCount(DecompressionState& d, std::int32_t elements, std::int32_t
   const std::int64_t noted = d.CodePosition();
   std::int64_t found = 0;
   int rc = SampleCount(d, elements, &found);
-  if (GoToCodePosition(d, noted) != kDecodeDone && rc == kDecodeDone) rc = kRestoreFailed;
+  if (GoToCodePosition(d, noted) != kDecodeDone) {
+    // Decoding on from the sample's end would deliver wrong cases: until it
+    // is positioned again, the decoder reads nothing.
+    d.wantedPosition = -1;
+    d.codeIndex = 8;
+    if (rc == kDecodeDone) rc = kRestoreFailed;
+  }
   if (rc == kDecodeDone) *count = ClampCount(found);
   return rc;
 }

@@ -170,10 +170,12 @@ int GoToCodePosition(DecompressionState& d, std::int64_t p) {
     Rewind(d);
     return kDecodeDone;
   }
-  if (p == d.CodePosition()) return kDecodeDone;
+  // A decoder whose next block is unknown has no trustworthy position.
+  const bool placed = d.wantedPosition >= d.start;
+  if (placed && p == d.CodePosition()) return kDecodeDone;
   const int e = static_cast<int>((p - d.start) % kCodesPerBlock);
   const std::int64_t blockAt = p - e;
-  if (blockAt != d.blockPosition) {
+  if (!placed || blockAt != d.blockPosition) {
     const std::int64_t wanted = d.wantedPosition;
     d.wantedPosition = blockAt;
     const int rc = LoadCodeBlock(d);
