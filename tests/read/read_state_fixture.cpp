@@ -132,6 +132,7 @@ WrittenFile WriteDictionary(const std::string& path, const std::vector<int>& typ
 }
 
 void AppendBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  if (bytes.empty()) return;
   std::FILE* out = std::fopen(path.c_str(), "ab");
   ASSERT_NE(out, nullptr);
   EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
