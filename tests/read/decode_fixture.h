@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/file_state.h"
+#include "support/alloc_failure.h"
 #include "support/scratch_dir.h"
 #include "xovaio32.h"
 
@@ -42,14 +43,35 @@ template <class Decode>
 std::vector<std::size_t> PrefixesNotRefused(const std::vector<unsigned char>& bytes, bool bigEndian,
                                             std::int32_t version, bool skipType, Decode decode) {
   std::vector<std::size_t> accepted;
+  DecodeFixture f;
   for (std::size_t k = skipType ? 4 : 0; k < bytes.size(); ++k) {
-    DecodeFixture f;
     const std::vector<unsigned char> prefix(bytes.begin(), bytes.begin() + static_cast<long>(k));
     if (!f.Open(prefix, bigEndian, version, skipType) || decode(f.fs()) != XOVA_BAD_FILE) {
       accepted.push_back(k);
     }
   }
   return accepted;
+}
+
+// Runs `decode` on fresh fixtures holding `bytes`, with the n-th allocation
+// failing for n = 0, 1, ... until a run meets no failure. `prepare` sets a
+// fixture up before failures are armed; `check(fs, rc, failed)` judges each
+// run. Returns the runs that met a failure.
+template <class Prepare, class Decode, class Check>
+int RunWithAllocationFailures(const std::vector<unsigned char>& bytes, Prepare prepare,
+                              Decode decode, Check check) {
+  for (long n = 0;; ++n) {
+    DecodeFixture f;
+    if (!f.Open(bytes, false)) return -1;
+    prepare(f.fs());
+    AllocFailureScope scope;
+    FailAllocationAfter(n);
+    const int rc = decode(f.fs());
+    const bool failed = FailedAllocations() > 0;
+    ResetAllocFailure();
+    check(f.fs(), rc, failed);
+    if (!failed) return static_cast<int>(n);
+  }
 }
 
 }  // namespace xova_test

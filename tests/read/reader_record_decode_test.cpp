@@ -5,7 +5,6 @@
 #include "read/decode_fixture.h"
 #include "read/file_builder.h"
 #include "read/record_input.h"
-#include "support/alloc_failure.h"
 #include "xovaio32.h"
 
 namespace {
@@ -68,25 +67,14 @@ TEST(ReaderRecordDecode, EveryTruncationIsRefused) {
 
 TEST(ReaderRecordDecode, OutOfMemoryGivesSevenAndStoresNothing) {
   const FileBuilder b = Record(false, 40, 0, std::vector<std::int32_t>(40, 6));
-  int failures = 0;
-  for (long n = 0;; ++n) {
-    DecodeFixture f;
-    ASSERT_TRUE(f.Open(b.bytes(), false));
-    xova_test::AllocFailureScope scope;
-    xova_test::FailAllocationAfter(n);
-    const int rc = xova::DecodeReaderRecord(f.fs());
-    const bool failed = xova_test::FailedAllocations() > 0;
-    xova_test::ResetAllocFailure();
-    if (!failed) {
-      ASSERT_EQ(rc, XOVA_OK);
-      EXPECT_EQ(f.fs().readerRecord->values.size(), 40u);
-      break;
-    }
-    ++failures;
-    EXPECT_EQ(rc, XOVA_OUT_OF_MEMORY) << n;
-    EXPECT_FALSE(f.fs().readerRecord);
-  }
-  EXPECT_GT(failures, 1);
+  const int failing = xova_test::RunWithAllocationFailures(
+      b.bytes(), [](xova::FileState&) {},
+      [](xova::FileState& fs) { return xova::DecodeReaderRecord(fs); },
+      [](xova::FileState& fs, int rc, bool failed) {
+        EXPECT_EQ(rc, failed ? XOVA_OUT_OF_MEMORY : XOVA_OK);
+        EXPECT_EQ(fs.readerRecord ? fs.readerRecord->values.size() : 0u, failed ? 0u : 40u);
+      });
+  EXPECT_GT(failing, 1);
 }
 
 }  // namespace
