@@ -5,6 +5,7 @@
 #include "read/decode_fixture.h"
 #include "read/file_builder.h"
 #include "read/record_input.h"
+#include "support/alloc_failure.h"
 #include "xovaio32.h"
 
 namespace {
@@ -49,7 +50,9 @@ TEST(ReaderRecordDecode, RefusesBadCountsAndKeepsAnEarlierRecord) {
     ASSERT_TRUE(f.Open(b->bytes(), false));
     f.fs().readerRecord = std::make_unique<xova::ReaderRecord>();
     f.fs().readerRecord->count = 99;
+    xova_test::LimitAllocationSize(1 << 16);
     EXPECT_EQ(xova::DecodeReaderRecord(f.fs()), XOVA_BAD_FILE);
+    xova_test::LimitAllocationSize(0);
     ASSERT_TRUE(f.fs().readerRecord);
     EXPECT_EQ(f.fs().readerRecord->count, 99);
   }

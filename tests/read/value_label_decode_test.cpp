@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -153,18 +154,23 @@ TEST(LabelDecode, DropsEmptySetsAndChecksOnlyTheFirstPosition) {
   }
 }
 
+// Counts the file cannot back fail at its end: no memory is reserved for
+// them up front.
 TEST(LabelDecode, RefusesBadCountsAndAMissingIndexRecord) {
-  FileBuilder negative, overflow, unbacked, noIndex, negativeVariables;
+  FileBuilder negative, overflow, unbacked, noIndex, negativeVariables, unbackedVariables;
+  const std::string entry = std::string(8, '\1') + std::string(8, '\0');
   negative.Int32(3).Int32(-1);
-  overflow.Int32(3).Int32(178956970).Raw(std::string(64, 'x'));
-  // A count the file cannot back fails at its end, without reserving for it.
-  unbacked.Int32(3).Int32(178956969).Raw(std::string(100, 'x'));
-  noIndex.Int32(3).Int32(1).Double(1.0).Raw(std::string(8, '\0')).Int32(5);
-  negativeVariables.Int32(3).Int32(1).Double(1.0).Raw(std::string(8, '\0'));
-  negativeVariables.Int32(4).Int32(-1).Int32(1);
-  for (const FileBuilder* b : {&negative, &overflow, &unbacked, &noIndex, &negativeVariables}) {
+  overflow.Int32(3).Int32(178956970).Raw(entry);
+  unbacked.Int32(3).Int32(178956969).Raw(entry).Raw(entry);
+  noIndex.Int32(3).Int32(1).Raw(entry).Int32(5);
+  negativeVariables.Int32(3).Int32(1).Raw(entry).Int32(4).Int32(-1).Int32(1);
+  unbackedVariables.Int32(3).Int32(1).Raw(entry).Int32(4).Int32(INT32_MAX).Int32(1).Int32(5);
+  xova_test::LimitAllocationSize(1 << 16);
+  for (const FileBuilder* b :
+       {&negative, &overflow, &unbacked, &noIndex, &negativeVariables, &unbackedVariables}) {
     EXPECT_EQ(Decode(*b, false).rc, XOVA_BAD_FILE);
   }
+  xova_test::LimitAllocationSize(0);
 }
 
 TEST(LabelDecode, AppendsAfterTheSetsAlreadyRead) {
