@@ -14,15 +14,10 @@ constexpr int kMaxPackedWidth = 255;
 constexpr int kMaxNumericWidth = 40;
 constexpr int kMaxDecimals = 16;
 
-struct Triple {
-  int type;
-  int width;
-  int decimals;
-};
-
-Triple LowBytes(std::int32_t format) {
+// Unsigned bytes, unlike UnpackFormat: a file may hold any bits there.
+Format LowBytes(std::int32_t format) {
   const std::uint32_t bits = static_cast<std::uint32_t>(format);
-  return Triple{static_cast<int>((bits >> 16) & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+  return Format{static_cast<int>((bits >> 16) & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
                 static_cast<int>(bits & 0xFF)};
 }
 
@@ -35,8 +30,8 @@ std::int32_t RepairString(std::int32_t width, int type) {
   return PackFormat(kStringType, width, 0);
 }
 
-bool Accepted(const Triple& f, int isPrint) {
-  return ValidateFormat(0, f.type, f.decimals, f.width, isPrint) == kFormatAccepted;
+bool Accepted(const Format& f, int isPrint) {
+  return ValidateFormat(0, f.code, f.decimals, f.width, isPrint) == kFormatAccepted;
 }
 
 // The default of a date or time kind keeps that kind; anything else becomes
@@ -65,21 +60,21 @@ std::int32_t FallbackFormat(int type) {
   }
 }
 
-std::int32_t RepairNumeric(Triple f, int isPrint) {
-  if (f.type == kStringType || f.type == kHexStringType) f.type = kPlainNumberType;
+std::int32_t RepairNumeric(Format f, int isPrint) {
+  if (f.code == kStringType || f.code == kHexStringType) f.code = kPlainNumberType;
   f.width = std::clamp(f.width, 1, kMaxNumericWidth);
   if (f.decimals > std::min(f.width - 1, kMaxDecimals)) f.decimals = 0;
-  if (Accepted(f, isPrint)) return PackFormat(f.type, f.width, f.decimals);
+  if (Accepted(f, isPrint)) return PackFormat(f.code, f.width, f.decimals);
   f.decimals = 0;
-  if (Accepted(f, isPrint)) return PackFormat(f.type, f.width, 0);
-  return FallbackFormat(f.type);
+  if (Accepted(f, isPrint)) return PackFormat(f.code, f.width, 0);
+  return FallbackFormat(f.code);
 }
 
 }  // namespace
 
 std::int32_t RepairReadFormat(std::int32_t width, std::int32_t format, int isPrint) noexcept {
-  const Triple f = LowBytes(format);
-  if (width >= 1) return RepairString(width, f.type);
+  const Format f = LowBytes(format);
+  if (width >= 1) return RepairString(width, f.code);
   return RepairNumeric(f, isPrint ? 1 : 0);
 }
 
