@@ -16,7 +16,7 @@ using xova_test::DecodeFixture;
 using xova_test::FileBuilder;
 using xova_test::HeaderSpec;
 
-HeaderSpec FullSpec() {
+HeaderSpec FullHeader() {
   HeaderSpec h;
   h.version = 3;
   h.caseSize = 7;
@@ -38,7 +38,7 @@ std::vector<unsigned char> HeaderBytes(const HeaderSpec& h, bool bigEndian) {
 
 TEST(HeaderDecode, DecodesEveryFieldInEitherOrderAndStopsAtTheFirstRecord) {
   for (bool bigEndian : {false, true}) {
-    std::vector<unsigned char> bytes = HeaderBytes(FullSpec(), bigEndian);
+    std::vector<unsigned char> bytes = HeaderBytes(FullHeader(), bigEndian);
     std::memcpy(bytes.data(), "neither magic nor product", 24);  // never checked
     DecodeFixture f;
     ASSERT_TRUE(f.Open(bytes, bigEndian, 2, false));
@@ -62,7 +62,7 @@ TEST(HeaderDecode, DecodesEveryFieldInEitherOrderAndStopsAtTheFirstRecord) {
 
 TEST(HeaderDecode, AcceptsVersionsOneToThreeOnly) {
   for (std::int32_t version : {0, 1, 2, 3, 4, 0x04000000, -1, 0x01000001}) {
-    HeaderSpec h = FullSpec();
+    HeaderSpec h = FullHeader();
     h.version = version;
     DecodeFixture f;
     ASSERT_TRUE(f.Open(HeaderBytes(h, false), false, 2, false));
@@ -81,7 +81,7 @@ TEST(HeaderDecode, AcceptsVersionsOneToThreeOnly) {
 TEST(HeaderDecode, RefusesEveryTruncatedHeader) {
   for (bool bigEndian : {false, true}) {
     FileBuilder b(bigEndian);
-    b.Header(FullSpec());
+    b.Header(FullHeader());
     const auto accepted = xova_test::PrefixesNotRefused(
         b.bytes(), bigEndian, 2, false, [](xova::FileState& fs) { return xova::DecodeHeader(fs); });
     EXPECT_TRUE(accepted.empty()) << "accepted a prefix of " << accepted.front() << " bytes";
