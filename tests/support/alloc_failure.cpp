@@ -8,6 +8,7 @@ namespace {
 long g_allowed = -1;  // -1: never fail
 bool g_sticky = false;
 long g_failed = 0;
+std::size_t g_sizeLimit = 0;  // 0: no limit
 
 bool ShouldFail() {
   if (g_allowed < 0) return false;
@@ -21,6 +22,7 @@ bool ShouldFail() {
 }
 
 void* Allocate(std::size_t n) {
+  if (g_sizeLimit != 0 && n > g_sizeLimit) return nullptr;
   if (ShouldFail()) return nullptr;
   return std::malloc(n ? n : 1);
 }
@@ -37,6 +39,10 @@ void FailAllocationAfter(long allowed, bool sticky) {
 
 void ResetAllocFailure() {
   g_allowed = -1;
+}
+
+void LimitAllocationSize(unsigned long bytes) {
+  g_sizeLimit = bytes;
 }
 
 long FailedAllocations() {

@@ -12,6 +12,10 @@ void ResetAllocFailure();
 // Allocations that failed since the last arming.
 long FailedAllocations();
 
+// Fails every allocation of more than `bytes` until called again with 0, so
+// a test can show that a count read from a file is not allocated up front.
+void LimitAllocationSize(unsigned long bytes);
+
 // Runs `body` with the n-th allocation failing for n = 0, 1, 2, ... until a run
 // meets no failure; returns the number of runs that met one. `body` gets
 // whether an allocation failed in that run through FailedAllocations().
