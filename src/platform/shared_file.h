@@ -54,6 +54,14 @@ StreamPtr OpenDataStream(const char* path, OpenMode mode, bool* outOfMemory);
 bool Seek(std::FILE* stream, std::int64_t offset, int whence);
 std::int64_t Tell(std::FILE* stream);
 
+// Length in bytes of the file behind the stream (pending output included), or
+// -1 when it can't be obtained.
+std::int64_t FileLength(std::FILE* stream);
+
+// True when both paths name one existing file, so that creating the first
+// would destroy the second.
+bool SameExistingFile(const char* first, const char* second);
+
 }  // namespace platform
 }  // namespace xova
 

@@ -87,5 +87,18 @@ std::int64_t Tell(std::FILE* stream) {
   return static_cast<std::int64_t>(ftello(stream));
 }
 
+std::int64_t FileLength(std::FILE* stream) {
+  struct stat info;
+  if (!stream || std::fflush(stream) != 0 || fstat(fileno(stream), &info) != 0) return -1;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+bool SameExistingFile(const char* first, const char* second) {
+  struct stat a;
+  struct stat b;
+  if (!first || !second || stat(first, &a) != 0 || stat(second, &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace platform
 }  // namespace xova

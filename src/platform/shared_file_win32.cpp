@@ -1,5 +1,8 @@
+#include <io.h>
 #include <share.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include "platform/shared_file.h"
@@ -68,6 +71,22 @@ bool Seek(std::FILE* stream, std::int64_t offset, int whence) {
 
 std::int64_t Tell(std::FILE* stream) {
   return _ftelli64(stream);
+}
+
+std::int64_t FileLength(std::FILE* stream) {
+  if (!stream || std::fflush(stream) != 0) return -1;
+  return _filelengthi64(_fileno(stream));
+}
+
+// The system folds case in file names; two spellings of one path name one
+// file. Links to one file under two names are not seen.
+bool SameExistingFile(const char* first, const char* second) {
+  struct _stat64 info;
+  if (!first || !second || _stat64(first, &info) != 0 || _stat64(second, &info) != 0) return false;
+  char a[_MAX_PATH];
+  char b[_MAX_PATH];
+  if (!_fullpath(a, first, sizeof a) || !_fullpath(b, second, sizeof b)) return false;
+  return _stricmp(a, b) == 0;
 }
 
 }  // namespace platform
