@@ -1,4 +1,5 @@
-// Closing a write or append handle.
+#include "write/close_write.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -24,6 +25,8 @@ int WriteCaseCount(FileState& fs) {
   return std::fflush(out) == 0 ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
 }
 
+}  // namespace
+
 int CloseWrite(int handle) {
   FileState* fs = LookupHandle(handle);
   if (!fs) return XOVA_BAD_HANDLE;
@@ -42,7 +45,6 @@ int CloseWrite(int handle) {
   return rc;
 }
 
-}  // namespace
 }  // namespace xova
 
 extern "C" {
