@@ -199,7 +199,8 @@ std::vector<unsigned char> FileBuilder::NumberBytes(double v) const {
 bool FileBuilder::WriteTo(const std::string& path) const {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  const bool ok = std::fwrite(bytes_.data(), 1, bytes_.size(), f) == bytes_.size();
+  const bool ok =
+      bytes_.empty() || std::fwrite(bytes_.data(), 1, bytes_.size(), f) == bytes_.size();
   return std::fclose(f) == 0 && ok;
 }
 
