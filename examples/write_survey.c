@@ -3,7 +3,8 @@
  *   write_survey [output-file]      (default: survey.data)
  *
  * It shows the usual order of calls: open, define the dictionary, commit it,
- * write the cases one at a time, close. */
+ * write the cases one at a time, close; then it opens the file again for
+ * reading, prints the dictionary it finds and reads the first cases back. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -268,6 +269,44 @@ static void print_dictionary(int h) {
   xovaFreeMultRespDefs(sets);
 }
 
+#define CASES_SHOWN 3
+
+/* Reads one case back through the getters, one call per value. */
+static void print_read_case(int h, const double* vh) {
+  double id = 0, date = 0, age = 0, income = 0;
+  char city[21], gender[2], remarks[61];
+  int day = 0, month = 0, year = 0;
+  check(xovaGetValueNumeric(h, vh[0], &id), "xovaGetValueNumeric");
+  check(xovaGetValueNumeric(h, vh[1], &date), "xovaGetValueNumeric");
+  check(xovaGetValueNumeric(h, vh[2], &age), "xovaGetValueNumeric");
+  check(xovaGetValueChar(h, vh[3], gender, sizeof gender), "xovaGetValueChar");
+  check(xovaGetValueChar(h, vh[4], city, sizeof city), "xovaGetValueChar");
+  check(xovaGetValueNumeric(h, vh[10], &income), "xovaGetValueNumeric");
+  check(xovaGetValueChar(h, vh[12], remarks, sizeof remarks), "xovaGetValueChar");
+  check(xovaConvertXOVADate(&day, &month, &year, date), "xovaConvertXOVADate");
+  printf("  %2g  %02d.%02d.%d  %2g  %s  %s", id, day, month, year, age, gender, city);
+  if (income == xovaSysmisVal()) {
+    printf("  (sysmis)");
+  } else {
+    printf("  %.2f", income);
+  }
+  printf("  %s\n", remarks);
+}
+
+static void read_back(const char* path) {
+  double vh[NUM_VARS];
+  int h = -1, i, numCases = 0;
+  check(xovaOpenRead(path, &h), "xovaOpenRead");
+  check(xovaGetNumberofCases(h, &numCases), "xovaGetNumberofCases");
+  printf("\nRead back %s: %d cases\n", path, numCases);
+  print_dictionary(h);
+  for (i = 0; i < NUM_VARS; ++i) vh[i] = var_handle(h, kVariables[i].name);
+  printf("\nThe first %d cases, as read (id, date, age, gender, city, income, remarks):\n",
+         CASES_SHOWN);
+  for (i = 0; i < CASES_SHOWN && xovaReadCaseRecord(h) == XOVA_OK; ++i) print_read_case(h, vh);
+  check(xovaCloseRead(h), "xovaCloseRead");
+}
+
 static long file_size(const char* path) {
   long size = -1;
   FILE* f = fopen(path, "rb");
@@ -291,5 +330,6 @@ int main(int argc, char** argv) {
   printf("\nCases:       %d, written compressed; the count went into the header at close\n",
          NUM_CASES);
   printf("File size:   %ld bytes\n", file_size(path));
+  read_back(path);
   return 0;
 }
