@@ -54,8 +54,9 @@ StreamPtr OpenDataStream(const char* path, OpenMode mode, bool* outOfMemory);
 bool Seek(std::FILE* stream, std::int64_t offset, int whence);
 std::int64_t Tell(std::FILE* stream);
 
-// Length in bytes of the file behind the stream (pending output included), or
-// -1 when it can't be obtained.
+// Length in bytes of the file behind the stream, or -1 when it can't be
+// obtained. Output still in the stream's buffer is not counted; the stream is
+// neither flushed nor moved (flushing an input stream is not portable).
 std::int64_t FileLength(std::FILE* stream);
 
 // True when both paths name one existing file, so that creating the first

@@ -89,7 +89,7 @@ std::int64_t Tell(std::FILE* stream) {
 
 std::int64_t FileLength(std::FILE* stream) {
   struct stat info;
-  if (!stream || std::fflush(stream) != 0 || fstat(fileno(stream), &info) != 0) return -1;
+  if (!stream || fstat(fileno(stream), &info) != 0) return -1;
   return static_cast<std::int64_t>(info.st_size);
 }
 

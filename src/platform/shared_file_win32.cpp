@@ -74,7 +74,7 @@ std::int64_t Tell(std::FILE* stream) {
 }
 
 std::int64_t FileLength(std::FILE* stream) {
-  if (!stream || std::fflush(stream) != 0) return -1;
+  if (!stream) return -1;
   return _filelengthi64(_fileno(stream));
 }
 

@@ -30,7 +30,7 @@ int SampleCount(DecompressionState& d, std::int32_t elements, std::int64_t* coun
     if (rc != kDecodeDone) return rc;
   }
   const std::int64_t at = d.streamPosition >= 0 ? d.streamPosition : platform::Tell(d.stream);
-  const std::int64_t length = StreamLength(d.stream);
+  const std::int64_t length = platform::FileLength(d.stream);
   if (at < 0 || length < 0) return kDecodeReadError;
   const std::int64_t mean = (at - d.start) / kSampleCases;
   *count = mean > 0 ? (length - d.start) / mean : 0;
@@ -39,18 +39,9 @@ int SampleCount(DecompressionState& d, std::int32_t elements, std::int64_t* coun
 
 }  // namespace
 
-std::int64_t StreamLength(std::FILE* stream) {
-  if (!stream) return -1;
-  const std::int64_t at = platform::Tell(stream);
-  if (at < 0 || !platform::Seek(stream, 0, SEEK_END)) return -1;
-  const std::int64_t length = platform::Tell(stream);
-  if (!platform::Seek(stream, at, SEEK_SET)) return -1;
-  return length;
-}
-
 std::int64_t WholeUncompressedCases(const FileState& fs) {
   const std::int64_t caseBytes = static_cast<std::int64_t>(fs.elementCount) * 8;
-  const std::int64_t length = StreamLength(fs.stream.get());
+  const std::int64_t length = platform::FileLength(fs.stream.get());
   if (length < 0 || caseBytes <= 0) return -1;
   if (length <= fs.firstCasePosition) return 0;
   return (length - fs.firstCasePosition) / caseBytes;

@@ -12,9 +12,6 @@ namespace xova {
 
 struct FileState;
 
-// Bytes in the file under `stream`, or -1; the stream keeps its position.
-std::int64_t StreamLength(std::FILE* stream);
-
 // Whole cases of an uncompressed file from its length, or -1 when the length
 // can't be had.
 std::int64_t WholeUncompressedCases(const FileState& fs);
