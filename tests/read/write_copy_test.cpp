@@ -88,6 +88,32 @@ TEST(WriteCopy, ASwappedSourceIsCopiedInTheHostsOrderAndValues) {
   EXPECT_TRUE(sawSpecial);
 }
 
+TEST(WriteCopy, KeepsDocumentsAndUnknownSubtypes) {
+  ScratchDir dir;
+  const std::string source = dir.File("docs.data");
+  const std::string copy = dir.File("copy.data");
+  FileBuilder b;
+  b.Header(HeaderSpec()).Numeric("X");
+  std::vector<std::string> lines;
+  for (int i = 0; i < 14; ++i) lines.push_back("line " + std::to_string(i));  // spilled
+  b.Documents(lines).TextExtension(21, "carried unaltered").Terminator();
+  ASSERT_TRUE(b.WriteTo(source));
+  int h = -1;
+  ASSERT_EQ(xovaOpenWriteCopy(copy.c_str(), source.c_str(), &h), XOVA_OK);
+  ASSERT_EQ(xovaCommitHeader(h), XOVA_OK);
+  ASSERT_EQ(xovaCloseWrite(h), XOVA_OK);
+  const FileRecords records = ReadRecords(ReadFileBytes(copy));
+  ASSERT_TRUE(records.ok) << records.error;
+  ASSERT_TRUE(records.hasDocuments);
+  EXPECT_EQ(records.documentLines, 14);
+  EXPECT_EQ(records.documents.substr(80 * 13, 7), "line 13");
+  std::string carried;
+  for (const auto& ext : records.extensions) {
+    if (ext.subtype == 21) carried = ext.Text();
+  }
+  EXPECT_EQ(carried, "carried unaltered");
+}
+
 TEST(WriteCopy, Failures) {
   ScratchDir dir;
   const std::string source = dir.File("source.data");
