@@ -129,7 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int valid = xova::ValidateName(name.size(), name.data());
     CHECK(valid >= XOVA_NAME_VALID && valid <= XOVA_NAME_BAD_FIRST_CHARACTER);
     if (valid == XOVA_NAME_VALID) {
-      CHECK(!name.empty() && name.size() <= static_cast<size_t>(xova::kMaxNameLength));
+      // Trailing blanks do not count; what is left is 1..64 bytes and folds.
+      const size_t trimmed = xova::TrimmedLength(name.data(), name.size());
+      CHECK(trimmed >= 1 && trimmed <= static_cast<size_t>(xova::kMaxNameLength));
     }
     CheckFold(name);
     CheckSuffixed(name, n, maxLength);

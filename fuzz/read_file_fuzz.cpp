@@ -125,7 +125,7 @@ void QueryValueLabels(int h, const char* name, int type) {
         std::vector<char> label(61);
         int len = -1;
         xovaGetVarCValueLabelLong(h, name, values[i], label.data(), 61, &len);
-        CHECK(len >= 0 && static_cast<size_t>(len) == std::strlen(label.data()));
+        CHECK(len >= 0 && static_cast<size_t>(len) < label.size() && label[len] == '\0');
       }
       CHECK(xovaFreeVarCValueLabels(values, labels, count) == XOVA_OK);
     }
@@ -137,7 +137,8 @@ void QueryVariable(int h, const char* name, int type) {
   int len = -1;
   const int rc = xovaGetVarLabelLong(h, name, label.data(), static_cast<int>(label.size()), &len);
   CHECK(rc == XOVA_OK || rc == XOVA_LABEL_ABSENT);
-  CHECK(len >= 0 && static_cast<size_t>(len) == std::strlen(label.data()));
+  // A label from a file may hold NUL bytes: the terminator follows what was copied.
+  CHECK(len >= 0 && static_cast<size_t>(len) < label.size() && label[len] == '\0');
   std::vector<char> shortLabel(121);
   xovaGetVarLabel(h, name, shortLabel.data());
   CHECK(Terminated(shortLabel.data(), shortLabel.size()));
