@@ -19,17 +19,10 @@
 #include "dict/short_names.h"
 #include "dict/suffixed_name.h"
 #include "dict/variable_record.h"
+#include "fuzz_check.h"
 #include "xovaio32.h"
 
 namespace {
-
-#define CHECK(cond)                                                                       \
-  do {                                                                                    \
-    if (!(cond)) {                                                                        \
-      std::fprintf(stderr, "invariant broken at %s:%d: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                       \
-    }                                                                                     \
-  } while (0)
 
 constexpr size_t kMaxNames = 64;
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frame/handle_table.h"
+#include "fuzz_check.h"
 #include "xovaio32.h"
 
 namespace {
@@ -24,14 +25,6 @@ namespace {
 constexpr int kMaxCaseElements = 1 << 16;
 constexpr int kMaxCases = 500;
 constexpr int kMaxQebPieces = 4096;
-
-#define CHECK(cond)                                                                       \
-  do {                                                                                    \
-    if (!(cond)) {                                                                        \
-      std::fprintf(stderr, "invariant broken at %s:%d: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                       \
-    }                                                                                     \
-  } while (0)
 
 struct Paths {
   std::string dir;

@@ -14,17 +14,10 @@
 #include "dict/name_index.h"
 #include "ext/extension_block.h"
 #include "ext/set_text_translator.h"
+#include "fuzz_check.h"
 #include "xovaio32.h"
 
 namespace {
-
-#define CHECK(cond)                                                                       \
-  do {                                                                                    \
-    if (!(cond)) {                                                                        \
-      std::fprintf(stderr, "invariant broken at %s:%d: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                       \
-    }                                                                                     \
-  } while (0)
 
 struct Names {
   xova::Dictionary dict;
