@@ -39,7 +39,7 @@ std::int64_t OffsetOf(const ExtensionBlock& block, std::int32_t index) {
 }
 
 bool WriteAll(std::FILE* stream, const void* src, std::size_t bytes) {
-  return bytes == 0 || std::fwrite(src, 1, bytes, stream) == bytes;
+  return platform::Write(stream, src, bytes);
 }
 
 bool ReadAll(std::FILE* stream, void* dst, std::size_t bytes) {
@@ -81,7 +81,7 @@ int CreateSpill(ExtensionBlock* block) {
   if (MakeTempFile(&path) != XOVA_OK) return XOVA_TEMP_FILE_ERROR;
   std::FILE* stream = platform::OpenShared(path.c_str(), platform::OpenMode::kCreateUpdate, 0);
   const std::size_t bytes = static_cast<std::size_t>(OffsetOf(*block, block->count));
-  const bool ok = stream && WriteAll(stream, block->data, bytes) && std::fflush(stream) == 0 &&
+  const bool ok = stream && WriteAll(stream, block->data, bytes) && platform::Flush(stream) &&
                   platform::Seek(stream, 0, SEEK_SET);
   if (!ok) {
     if (stream) platform::CloseShared(stream);

@@ -87,6 +87,8 @@ struct FileState {
   unsigned char rawValues[8][8] = {};
   std::int32_t codeCount = 0;
   std::int32_t rawCount = 0;
+  // A case write failed: the file no longer holds what its count will claim.
+  bool writeFailed = false;
   NameListCache nameList;
 
   bool IsCommitted() const { return committed != 0; }

@@ -50,6 +50,12 @@ using StreamPtr = std::unique_ptr<std::FILE, StreamCloser>;
 // then tells whether the buffer was what failed.
 StreamPtr OpenDataStream(const char* path, OpenMode mode, bool* outOfMemory);
 
+// Writes all `size` bytes; false on a short write.
+bool Write(std::FILE* stream, const void* data, std::size_t size);
+
+// Flushes the stream's buffer; false when that failed.
+bool Flush(std::FILE* stream);
+
 // 64-bit positioning: Seek gives false on failure, Tell -1.
 bool Seek(std::FILE* stream, std::int64_t offset, int whence);
 std::int64_t Tell(std::FILE* stream);

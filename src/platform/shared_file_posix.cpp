@@ -5,6 +5,8 @@
 
 #include "platform/shared_file.h"
 
+#include "platform/fault_injection.h"
+
 namespace xova {
 namespace platform {
 namespace {
@@ -80,6 +82,7 @@ bool CloseShared(std::FILE* stream) {
 }
 
 bool Seek(std::FILE* stream, std::int64_t offset, int whence) {
+  if (FaultHits(FaultKind::kSeek, stream)) return false;
   return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
 }
 

@@ -7,6 +7,8 @@
 
 #include "platform/shared_file.h"
 
+#include "platform/fault_injection.h"
+
 namespace xova {
 namespace platform {
 namespace {
@@ -66,6 +68,7 @@ bool CloseShared(std::FILE* stream) {
 }
 
 bool Seek(std::FILE* stream, std::int64_t offset, int whence) {
+  if (FaultHits(FaultKind::kSeek, stream)) return false;
   return _fseeki64(stream, offset, whence) == 0;
 }
 

@@ -9,6 +9,8 @@
 
 #include "platform/temp_file.h"
 
+#include "platform/fault_injection.h"
+
 namespace xova {
 namespace platform {
 namespace {
@@ -48,6 +50,7 @@ std::string DirectoryPrefix(const std::string& dir) {
 
 bool CreateUniqueFile(const std::string& dir, const char* prefix, std::string* path) {
   if (dir.empty() || !path) return false;
+  if (FaultHits(FaultKind::kTempFile, nullptr)) return false;
   const std::string base = DirectoryPrefix(dir) + (prefix ? prefix : "");
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     std::string candidate = base + UniquePart() + ".tmp";

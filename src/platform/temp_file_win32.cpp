@@ -4,6 +4,8 @@
 
 #include "platform/temp_file.h"
 
+#include "platform/fault_injection.h"
+
 namespace xova {
 namespace platform {
 namespace {
@@ -19,6 +21,7 @@ constexpr DWORD kPathBuffer = MAX_PATH;
 // and leave a file behind.
 bool CreateUniqueFile(const std::string& dir, const char* prefix, std::string* path) {
   if (dir.empty() || !path) return false;
+  if (FaultHits(FaultKind::kTempFile, nullptr)) return false;
   std::string candidate;
   candidate.reserve(kPathBuffer);
   char name[kPathBuffer] = {};

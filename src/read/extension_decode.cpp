@@ -64,7 +64,7 @@ int ReadInMemory(FileState& fs, ExtensionBlock* block, const PayloadHeader& h) {
 }
 
 bool WriteSpill(ExtensionBlock* block, const unsigned char* src, std::size_t n) {
-  return std::fwrite(src, 1, n, block->spillFile) == n;
+  return platform::Write(block->spillFile, src, n);
 }
 
 // Elements of up to 512 bytes: as many whole ones as the staging buffer holds.
@@ -115,7 +115,7 @@ int CopyLargeElements(FileState& fs, ExtensionBlock* block, const PayloadHeader&
 // last bytes as stored, whatever order the pieces were written in.
 int FinishSpill(ExtensionBlock* block, std::int64_t total) {
   std::FILE* file = block->spillFile;
-  if (std::fflush(file) != 0) return XOVA_TEMP_FILE_ERROR;
+  if (!platform::Flush(file)) return XOVA_TEMP_FILE_ERROR;
   const bool ok = platform::Seek(file, total - static_cast<std::int64_t>(kTailBytes), SEEK_SET) &&
                   std::fread(block->tail, 1, kTailBytes, file) == kTailBytes;
   return ok ? XOVA_OK : XOVA_TEMP_FILE_ERROR;

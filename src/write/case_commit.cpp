@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/shared_file.h"
 #include "write/case_encoder.h"
 #include "xovaio32.h"
 
@@ -16,7 +17,7 @@ int WriteRawCase(FileState& fs) {
   std::FILE* out = fs.stream.get();
   const std::size_t size = fs.caseBuffer.size();
   if (!out) return XOVA_FILE_WRITE_ERROR;
-  return std::fwrite(fs.caseBuffer.data(), 1, size, out) == size ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
+  return platform::Write(out, fs.caseBuffer.data(), size) ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
 }
 
 void ResetToBlankCase(FileState& fs) {
@@ -31,6 +32,7 @@ int CommitCase(FileState& fs) {
   // counted and would leave a file whose header lies about its contents.
   if (fs.caseCount == std::numeric_limits<std::int32_t>::max()) return XOVA_FILE_WRITE_ERROR;
   const int rc = fs.compression == 1 ? EncodeCase(fs) : WriteRawCase(fs);
+  if (rc != XOVA_OK) fs.writeFailed = true;
   ResetToBlankCase(fs);
   ++fs.caseCount;
   if (fs.caseNumber < std::numeric_limits<std::int32_t>::max()) ++fs.caseNumber;

@@ -20,9 +20,9 @@ int WriteCaseCount(FileState& fs) {
   const unsigned char bytes[4] = {
       static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
       static_cast<unsigned char>(count >> 16), static_cast<unsigned char>(count >> 24)};
-  if (std::fwrite(bytes, 1, 4, out) != 4) return XOVA_FILE_WRITE_ERROR;
+  if (!platform::Write(out, bytes, 4)) return XOVA_FILE_WRITE_ERROR;
   // A count that never reaches the disk is a failed write, not a success.
-  return std::fflush(out) == 0 ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
+  return platform::Flush(out) ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
 }
 
 }  // namespace
@@ -41,6 +41,9 @@ int CloseWrite(int handle) {
   }
   int rc = FlushFinalBlock(*fs);
   if (rc == XOVA_OK) rc = WriteCaseCount(*fs);
+  // A case lost earlier leaves a file that doesn't match its count; closing
+  // must not report it as sound.
+  if (rc == XOVA_OK && fs->writeFailed) rc = XOVA_FILE_WRITE_ERROR;
   CloseAndRelease(handle);
   return rc;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/shared_file.h"
 #include "xovaio32.h"
 
 namespace xova {
@@ -11,10 +12,9 @@ int WriteOutBlock(FileState& fs) {
     std::memset(fs.codeBlock + fs.codeCount, 0, static_cast<std::size_t>(8 - fs.codeCount));
   }
   std::FILE* out = fs.stream.get();
-  bool ok = out && std::fwrite(fs.codeBlock, 1, 8, out) == 8;
+  bool ok = platform::Write(out, fs.codeBlock, 8);
   if (ok && fs.rawCount > 0) {
-    const std::size_t n = static_cast<std::size_t>(fs.rawCount);
-    ok = std::fwrite(fs.rawValues, 8, n, out) == n;
+    ok = platform::Write(out, fs.rawValues, 8 * static_cast<std::size_t>(fs.rawCount));
   }
   fs.codeCount = 0;
   fs.rawCount = 0;

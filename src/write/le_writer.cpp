@@ -2,13 +2,14 @@
 
 #include <cstring>
 
+#include "platform/shared_file.h"
 #include "xovaio32.h"
 
 namespace xova {
 
 void LeWriter::Bytes(const void* data, std::size_t size) {
   if (!ok_ || size == 0) return;
-  ok_ = std::fwrite(data, 1, size, out_) == size;
+  ok_ = platform::Write(out_, data, size);
 }
 
 void LeWriter::Int32(std::int32_t value) {

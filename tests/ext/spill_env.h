@@ -59,6 +59,17 @@ class SpillEnv {
   // A directory that does not exist, for temporary files that cannot be made.
   std::string Missing() const { return system_.File("no-such-dir"); }
   std::size_t FileCount() const { return system_.List().size() + chosen_.List().size(); }
+  // Temporary files of the library only (named *.tmp), so the scratch
+  // directories other helpers make in the system directory don't count.
+  std::size_t SpillFileCount() const {
+    std::size_t n = 0;
+    for (const ScratchDir* dir : {&system_, &chosen_}) {
+      for (const std::string& name : dir->List()) {
+        n += name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
+      }
+    }
+    return n;
+  }
 
  private:
   ScratchDir system_;
