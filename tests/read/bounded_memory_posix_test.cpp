@@ -41,6 +41,28 @@ rlim_t AddressSpaceInUse() {
   return static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
 }
 
+enum Mode { kRead, kAppend, kCopy, kSeekLast };
+
+// What a caller does with the file; the result of the step that failed.
+int Act(const std::string& path, int mode) {
+  int h = -1;
+  int rc = mode == kAppend ? xovaOpenAppend(path.c_str(), &h)
+           : mode == kCopy ? xovaOpenWriteCopy((path + ".copy").c_str(), path.c_str(), &h)
+                           : xovaOpenRead(path.c_str(), &h);
+  if (rc != XOVA_OK) return rc;
+  if (mode == kSeekLast) {
+    int cases = 0;
+    xovaGetNumberofCases(h, &cases);
+    rc = xovaSeekNextCase(h, cases - 1);
+    if (rc == XOVA_OK) rc = xovaReadCaseRecord(h);
+  }
+  if (mode == kCopy) rc = xovaCommitHeader(h);
+  const int closed = mode == kCopy     ? xovaCloseWrite(h)
+                     : mode == kAppend ? xovaCloseAppend(h)
+                                       : xovaCloseRead(h);
+  return rc != XOVA_OK ? rc : closed;
+}
+
 // Runs in the child: the limit, a check that it bites, then the open.
 [[noreturn]] void OpenLimited(const std::string& path, rlim_t fileSize, int mode) {
   alarm(30);  // a hang is a failure too
@@ -49,12 +71,7 @@ rlim_t AddressSpaceInUse() {
   if (setrlimit(RLIMIT_AS, &lim) != 0) _exit(kNoResult);
   char* probe = new (std::nothrow) char[kAllowedGrowth + fileSize + (1u << 20)];
   if (probe) _exit(kNoResult);
-  int h = -1;
-  const int rc = mode == 0   ? xovaOpenRead(path.c_str(), &h)
-                 : mode == 1 ? xovaOpenAppend(path.c_str(), &h)
-                             : xovaOpenWriteCopy((path + ".copy").c_str(), path.c_str(), &h);
-  if (rc == XOVA_OK) (mode == 2 ? xovaCloseWrite(h) : xovaCloseRead(h));
-  _exit(rc + 100);
+  _exit(Act(path, mode) + 100);
 }
 
 struct Outcome {
@@ -62,7 +79,7 @@ struct Outcome {
   double seconds;
 };
 
-Outcome OpenInChild(const FileBuilder& file, int mode = 0) {
+Outcome OpenInChild(const FileBuilder& file, int mode = kRead) {
   ScratchDir dir;
   const std::string path = dir.File("huge.data");
   EXPECT_TRUE(file.WriteTo(path));
@@ -97,7 +114,7 @@ class BoundedMemory : public ::testing::Test {
 #endif
   }
 
-  static void ExpectFailsFast(const FileBuilder& file, int code, int mode = 0) {
+  static void ExpectFailsFast(const FileBuilder& file, int code, int mode = kRead) {
     SCOPED_TRACE("open mode " + std::to_string(mode) + ", " + std::to_string(file.size()) +
                  " bytes");
     const Outcome out = OpenInChild(file, mode);
@@ -109,7 +126,19 @@ class BoundedMemory : public ::testing::Test {
 TEST_F(BoundedMemory, TheLimitLetsAnOrdinaryFileOpen) {
   FileBuilder b = Start();
   HostSpecialValues(b).TextExtension(7, "$s=C 0  a b\n").Terminator();
-  for (int mode = 0; mode < 3; ++mode) ExpectFailsFast(b, XOVA_OK, mode);
+  for (int mode : {kRead, kAppend, kCopy}) ExpectFailsFast(b, XOVA_OK, mode);
+}
+
+TEST_F(BoundedMemory, AHugeCaseCountIsNotBelievedWhenSeeking) {
+  HeaderSpec h;
+  h.caseSize = 2;
+  h.compression = 1;
+  h.caseCount = kHuge;
+  FileBuilder b;
+  b.Header(h).Numeric("a").Numeric("b");
+  HostSpecialValues(b).Terminator();
+  for (int i = 0; i < 100; ++i) b.CodeBlock({101, 102, 103, 104, 105, 106, 107, 108});
+  ExpectFailsFast(b, XOVA_END_OF_DATA, kSeekLast);
 }
 
 TEST_F(BoundedMemory, HugeLabelLengthsAndCountsMeetTheEndOfTheFile) {
@@ -187,7 +216,7 @@ TEST_F(BoundedMemory, ManyVariablesTakeMemoryInProportionToTheirRecords) {
   b.Header(h);
   for (int i = 0; i < 20000; ++i) b.Numeric("v" + std::to_string(i));
   HostSpecialValues(b).Terminator();
-  for (int mode = 0; mode < 3; ++mode) ExpectFailsFast(b, XOVA_OK, mode);
+  for (int mode : {kRead, kAppend, kCopy}) ExpectFailsFast(b, XOVA_OK, mode);
 }
 
 }  // namespace
