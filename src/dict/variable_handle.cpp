@@ -15,12 +15,4 @@ double EncodeVarHandle(std::int32_t position, std::int32_t type) {
   return BitsToDouble((static_cast<std::uint64_t>(high) << 32) | low);
 }
 
-VarHandleParts DecodeVarHandle(double varHandle) {
-  const std::uint64_t bits = DoubleToBits(varHandle);
-  VarHandleParts parts;
-  parts.position = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits & 0xFFFFFFFFu));
-  parts.width = static_cast<std::int32_t>((bits >> 32) & 0xFFu);
-  return parts;
-}
-
 }  // namespace xova

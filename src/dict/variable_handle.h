@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "frame/special_values.h"
+
 namespace xova {
 
 struct VarHandleParts {
@@ -16,8 +18,15 @@ struct VarHandleParts {
 // in their lowest byte.
 double EncodeVarHandle(std::int32_t position, std::int32_t type);
 
-// Position from the low 32 bits, width from the byte above them.
-VarHandleParts DecodeVarHandle(double varHandle);
+// Position from the low 32 bits, width from the byte above them. Inline: it
+// runs once per value a caller sets or gets.
+inline VarHandleParts DecodeVarHandle(double varHandle) {
+  const std::uint64_t bits = DoubleToBits(varHandle);
+  VarHandleParts parts;
+  parts.position = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits & 0xFFFFFFFFu));
+  parts.width = static_cast<std::int32_t>((bits >> 32) & 0xFFu);
+  return parts;
+}
 
 }  // namespace xova
 

@@ -21,23 +21,6 @@ int CheckDefinition(int handle, FileState** fs) {
   return XOVA_OK;
 }
 
-int CheckCaseOutput(int handle, FileState** fs) {
-  FileState* state = LookupHandle(handle);
-  if (!state) return XOVA_BAD_HANDLE;
-  if (state->mode == FileMode::kRead) return XOVA_OPEN_FOR_READ;
-  if (!state->IsCommitted()) return XOVA_NOT_COMMITTED;
-  *fs = state;
-  return XOVA_OK;
-}
-
-int CheckCaseInput(int handle, FileState** fs) {
-  FileState* state = LookupHandle(handle);
-  if (!state) return XOVA_BAD_HANDLE;
-  if (state->mode != FileMode::kRead) return XOVA_OPEN_FOR_WRITE;
-  *fs = state;
-  return XOVA_OK;
-}
-
 int CheckCommitted(int handle, FileState** fs) {
   FileState* state = LookupHandle(handle);
   if (!state) return XOVA_BAD_HANDLE;

@@ -74,6 +74,10 @@ struct FileState {
   std::int32_t caseLoaded = 0;
   std::vector<unsigned char> caseBuffer;
   std::vector<unsigned char> blankCase;
+  // Per element of a write or append handle's case: 1 + the type of the
+  // variable that starts there, 0 inside one; lets a value setter check its
+  // handle without a search.
+  std::vector<std::uint16_t> valueStarts;
   PendingLabelSlot pendingLabels;
   std::unique_ptr<DecompressionState, DecoderDeleter> decoder;
   std::unique_ptr<CasePositionIndex, CaseIndexDeleter> caseIndex;

@@ -3,18 +3,16 @@
 #include "xovaio32.h"
 
 namespace xova {
+// Unsynchronised by design: callers serialise open and close calls.
+std::unique_ptr<FileState> detail::g_slots[kHandleSlots];
+
 namespace {
 
-// Unsynchronised by design: callers serialise open and close calls.
-std::unique_ptr<FileState> g_slots[kHandleSlots];
 bool g_cleared = false;
 
 }  // namespace
 
-FileState* LookupHandle(int handle) {
-  if (handle < 0 || handle >= kHandleSlots) return nullptr;
-  return g_slots[handle].get();
-}
+using detail::g_slots;
 
 int ClaimSlot(int* slot) {
   if (!g_cleared) {

@@ -10,8 +10,18 @@ namespace xova {
 
 constexpr int kHandleSlots = 1000;
 
+namespace detail {
+// The slots themselves, for the inline lookup only; everything else goes
+// through the functions below.
+extern std::unique_ptr<FileState> g_slots[kHandleSlots];
+}  // namespace detail
+
 // The file of a handle; null for a handle outside 0..999 or an empty slot.
-FileState* LookupHandle(int handle);
+// Inline: every exported call on a handle starts here.
+inline FileState* LookupHandle(int handle) {
+  if (handle < 0 || handle >= kHandleSlots) return nullptr;
+  return detail::g_slots[handle].get();
+}
 
 // Finds the first empty slot (clearing the table on the first open of the
 // process): 0 with the slot stored, or XOVA_TABLE_FULL.

@@ -7,18 +7,6 @@
 
 namespace xova {
 
-double BitsToDouble(std::uint64_t bits) {
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-std::uint64_t DoubleToBits(double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
 double Sysmis() {
   return BitsToDouble(kSysmisBits);
 }

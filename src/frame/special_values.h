@@ -3,6 +3,7 @@
 #define XOVA_FRAME_SPECIAL_VALUES_H
 
 #include <cstdint>
+#include <cstring>
 
 namespace xova {
 
@@ -10,8 +11,18 @@ constexpr std::uint64_t kSysmisBits = 0xFFEFFFFFFFFFFFFFull;
 constexpr std::uint64_t kHighestBits = 0x7FEFFFFFFFFFFFFFull;
 constexpr std::uint64_t kLowestBits = 0xFFEFFFFFFFFFFFFEull;
 
-double BitsToDouble(std::uint64_t bits);
-std::uint64_t DoubleToBits(double value);
+// Inline: the case value paths use them once per value.
+inline double BitsToDouble(std::uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+inline std::uint64_t DoubleToBits(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
 
 double Sysmis();
 double Highest();

@@ -44,20 +44,6 @@ int Failed(DecompressionState& d, int result) {
   return result;
 }
 
-void ProduceElement(const DecompressionState& d, unsigned char code, unsigned char* out) {
-  if (code == kCodeRaw) {
-    std::memcpy(out, d.raw[d.rawIndex - 1], 8);  // consumed just before
-    if (d.byteSwap) std::reverse(out, out + 8);
-  } else if (code == kCodeBlanks) {
-    std::memset(out, ' ', 8);
-  } else if (code == kCodeSysmis) {
-    std::memcpy(out, &d.sysmis, 8);
-  } else {
-    const double value = static_cast<double>(code - kBias);
-    std::memcpy(out, &value, 8);
-  }
-}
-
 // Steps over the code at the code index. False at the end code or when a raw
 // value is missing; the decoder then stays on that code.
 bool ConsumeCode(DecompressionState& d, bool* element) {
@@ -128,6 +114,43 @@ int LoadCodeBlock(DecompressionState& d) {
   return kDecodeDone;
 }
 
+namespace {
+
+// Expands the codes of the current block into `out` until n elements are
+// there or the block is used up; the decoder stays on a code it can't expand.
+// Gives kDecodeDone to go on, or the stop (kDecodeEnd, kDecodeReadError).
+int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::int32_t* produced) {
+  std::int32_t made = *produced;
+  std::int32_t i = d.codeIndex;
+  int result = kDecodeDone;
+  for (; i < kCodesPerBlock && made < n; ++i) {
+    const unsigned char code = d.codes[i];
+    unsigned char* element = out + 8 * static_cast<std::size_t>(made);
+    if (code >= 1 && code <= kCodeEnd - 1) {
+      const double value = static_cast<double>(code - kBias);
+      std::memcpy(element, &value, 8);
+    } else if (code == kCodeBlanks) {
+      std::memset(element, ' ', 8);
+    } else if (code == kCodeSysmis) {
+      std::memcpy(element, &d.sysmis, 8);
+    } else if (code == kCodeRaw && d.rawIndex < d.rawCount) {
+      std::memcpy(element, d.raw[d.rawIndex++], 8);
+      if (d.byteSwap) std::reverse(element, element + 8);
+    } else if (code == kCodePadding) {
+      continue;
+    } else {
+      result = code == kCodeEnd ? kDecodeEnd : kDecodeReadError;
+      break;
+    }
+    ++made;
+  }
+  d.codeIndex = i;
+  *produced = made;
+  return result;
+}
+
+}  // namespace
+
 int DecodeElements(DecompressionState& d, unsigned char* buffer, std::int32_t n) {
   std::int32_t produced = 0;
   while (produced < n) {
@@ -135,17 +158,10 @@ int DecodeElements(DecompressionState& d, unsigned char* buffer, std::int32_t n)
       const int rc = LoadCodeBlock(d);
       if (rc == kDecodeEnd && produced > 0) return kDecodeReadError;  // case cut short
       if (rc != kDecodeDone) return rc;
-      continue;
     }
-    const unsigned char code = d.codes[d.codeIndex];
-    bool element = false;
-    if (!ConsumeCode(d, &element)) {
-      const int rc = StopResult(d);
-      return rc == kDecodeEnd && produced > 0 ? kDecodeReadError : rc;
-    }
-    if (!element) continue;
-    ProduceElement(d, code, buffer + 8 * static_cast<std::size_t>(produced));
-    ++produced;
+    const int rc = ExpandBlock(d, buffer, n, &produced);
+    if (rc == kDecodeEnd && produced > 0) return kDecodeReadError;
+    if (rc != kDecodeDone) return rc;
   }
   return kDecodeDone;
 }

@@ -17,6 +17,7 @@
 #include "read/header_decode.h"
 #include "read/read_blank_case.h"
 #include "write/blank_case.h"
+#include "write/case_value_span.h"
 #include "xovaio32.h"
 
 namespace xova {
@@ -56,6 +57,8 @@ int PrepareCases(FileState& fs, OpenPurpose purpose) {
   if (fs.compression != 0 && CreateDecoder(fs) != XOVA_OK) return XOVA_OUT_OF_MEMORY;
   if (int rc = AllocateReadCase(fs)) return rc;
   if (purpose != OpenPurpose::kAppend) return XOVA_OK;
+  // Allocated before the file is touched, so a failure leaves it as it was.
+  if (int rc = MakeValueStarts(fs.dict, fs.blankCase.size() / 8, &fs.valueStarts)) return rc;
   if (int rc = PositionForAppend(fs)) return rc;
   PrepareAppendedCase(fs);
   fs.mode = FileMode::kAppend;

@@ -8,27 +8,31 @@
 #include "xovaio32.h"
 
 namespace xova {
-namespace {
 
 constexpr int kCodesPerBlock = 8;
 
-void AddElement(FileState& fs, const unsigned char* element, std::uint64_t sysmisBits) {
-  const unsigned char code = ClassifyElement(element, sysmisBits);
-  fs.codeBlock[fs.codeCount++] = code;
-  if (code == kCodeRaw) std::memcpy(fs.rawValues[fs.rawCount++], element, 8);
-}
-
-}  // namespace
-
+// The counts stay in locals for the whole case and go back to the state
+// before a block is written and at the end.
 int EncodeCase(FileState& fs) {
   const std::uint64_t sysmisBits = DoubleToBits(fs.sysmis);
-  const std::size_t elements = fs.caseBuffer.size() / 8;
-  for (std::size_t i = 0; i < elements; ++i) {
-    if (fs.codeCount >= kCodesPerBlock && WriteOutBlock(fs) != XOVA_OK) {
-      return XOVA_FILE_WRITE_ERROR;
+  const unsigned char* element = fs.caseBuffer.data();
+  const unsigned char* const end = element + fs.caseBuffer.size() / 8 * 8;
+  std::int32_t codes = fs.codeCount;
+  std::int32_t raws = fs.rawCount;
+  for (; element != end; element += 8) {
+    if (codes >= kCodesPerBlock) {
+      fs.codeCount = codes;
+      fs.rawCount = raws;
+      if (WriteOutBlock(fs) != XOVA_OK) return XOVA_FILE_WRITE_ERROR;
+      codes = 0;
+      raws = 0;
     }
-    AddElement(fs, fs.caseBuffer.data() + 8 * i, sysmisBits);
+    const unsigned char code = ClassifyElement(element, sysmisBits);
+    fs.codeBlock[codes++] = code;
+    if (code == kCodeRaw) std::memcpy(fs.rawValues[raws++], element, 8);
   }
+  fs.codeCount = codes;
+  fs.rawCount = raws;
   return XOVA_OK;
 }
 

@@ -11,11 +11,13 @@ int WriteOutBlock(FileState& fs) {
   if (fs.codeCount < 8) {
     std::memset(fs.codeBlock + fs.codeCount, 0, static_cast<std::size_t>(8 - fs.codeCount));
   }
-  std::FILE* out = fs.stream.get();
-  bool ok = platform::Write(out, fs.codeBlock, 8);
-  if (ok && fs.rawCount > 0) {
-    ok = platform::Write(out, fs.rawValues, 8 * static_cast<std::size_t>(fs.rawCount));
-  }
+  // Codes and raw values leave in one write: a block is in the file whole
+  // or not at all, and the stream is entered once per block.
+  unsigned char block[8 + sizeof fs.rawValues];
+  const std::size_t raw = 8 * static_cast<std::size_t>(fs.rawCount);
+  std::memcpy(block, fs.codeBlock, 8);
+  std::memcpy(block + 8, fs.rawValues, raw);
+  const bool ok = platform::Write(fs.stream.get(), block, 8 + raw);
   fs.codeCount = 0;
   fs.rawCount = 0;
   return ok ? XOVA_OK : XOVA_FILE_WRITE_ERROR;

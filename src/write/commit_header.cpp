@@ -13,6 +13,7 @@
 #include "frame/entry_checks.h"
 #include "frame/handle_table.h"
 #include "write/blank_case.h"
+#include "write/case_value_span.h"
 #include "write/display_block.h"
 #include "write/document_record.h"
 #include "write/extension_records.h"
@@ -33,6 +34,7 @@ constexpr std::int32_t kTerminatorType = 999;
 int AllocateCaseBuffers(FileState& fs, std::int64_t elements) {
   std::vector<unsigned char> blank;
   std::vector<unsigned char> buffer;
+  std::vector<std::uint16_t> starts;
   const auto maxElements = static_cast<std::uint64_t>(std::numeric_limits<std::size_t>::max() / 8);
   bool ok = static_cast<std::uint64_t>(elements) <= maxElements &&
             elements <= std::numeric_limits<std::int32_t>::max();
@@ -45,6 +47,7 @@ int AllocateCaseBuffers(FileState& fs, std::int64_t elements) {
       ok = false;
     }
   }
+  ok = ok && MakeValueStarts(fs.dict, static_cast<std::size_t>(elements), &starts) == XOVA_OK;
   if (!ok) {
     std::vector<unsigned char>().swap(fs.blankCase);
     std::vector<unsigned char>().swap(fs.caseBuffer);
@@ -52,6 +55,7 @@ int AllocateCaseBuffers(FileState& fs, std::int64_t elements) {
   }
   fs.blankCase.swap(blank);
   fs.caseBuffer.swap(buffer);
+  fs.valueStarts.swap(starts);
   fs.elementCount = static_cast<std::int32_t>(elements);
   return XOVA_OK;
 }

@@ -36,8 +36,8 @@ int OpenWrite(const char* fileName, int* handle) {
   int slot = 0;
   if (int rc = ClaimSlot(&slot)) return rc;
   bool outOfMemory = false;
-  platform::StreamPtr stream = platform::OpenDataStream(
-      OrEmpty(fileName), platform::OpenMode::kCreateWrite, &outOfMemory);
+  platform::StreamPtr stream =
+      platform::OpenDataStream(OrEmpty(fileName), platform::OpenMode::kCreateWrite, &outOfMemory);
   if (!stream) return outOfMemory ? XOVA_OUT_OF_MEMORY : XOVA_FILE_OPEN_ERROR;
   std::unique_ptr<FileState> fs(new (std::nothrow) FileState);
   if (!fs) return XOVA_OUT_OF_MEMORY;  // the stream closes on the way out

@@ -168,8 +168,15 @@ TEST(CaseOutputChecks, AHandleOfTheWrongKindChangesNothing) {
   EXPECT_EQ(CaseBuffer(h), before);
 }
 
-TEST(CaseOutputChecks, HandlesThatNameNoVariableOfTheFileAreRefused) {
+// Through the table of variable starts a commit makes, and through the
+// search a state without one falls back to.
+class HandleResolution : public ::testing::TestWithParam<bool> {};
+
+TEST_P(HandleResolution, HandlesThatNameNoVariableOfTheFileAreRefused) {
   CommittedHandle h({0, 20, 0});  // positions 1, 2 (three elements), 5
+  if (!GetParam()) h.state().valueStarts.clear();
+  EXPECT_EQ(xovaSetValueNumeric(h.handle(), h.var(2), 1.0), XOVA_OK);
+  EXPECT_EQ(xovaSetValueChar(h.handle(), h.var(1), "ABC"), XOVA_OK);
   const Bytes before = CaseBuffer(h);
   const std::vector<double> numericHandles = {
       xova::EncodeVarHandle(0, 0),           // before the first element
@@ -194,6 +201,8 @@ TEST(CaseOutputChecks, HandlesThatNameNoVariableOfTheFileAreRefused) {
   }
   EXPECT_EQ(CaseBuffer(h), before);
 }
+
+INSTANTIATE_TEST_SUITE_P(TableAndSearch, HandleResolution, ::testing::Bool());
 
 TEST(CaseOutputChecks, AHandleFromABiggerFileIsRefused) {
   CommittedHandle small({0});

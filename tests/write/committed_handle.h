@@ -14,6 +14,7 @@
 #include "dict/variable_handle.h"
 #include "frame/handle_table.h"
 #include "support/open_handles.h"
+#include "write/case_value_span.h"
 #include "xovaio32.h"
 
 namespace xova_test {
@@ -46,6 +47,7 @@ inline std::vector<double> MakeCommitted(int handle, const std::vector<int>& typ
     }
   }
   fs.caseBuffer = fs.blankCase;
+  xova::MakeValueStarts(fs.dict, static_cast<std::size_t>(fs.elementCount), &fs.valueStarts);
   fs.compression = compression;
   fs.committed = 1;
   const std::vector<unsigned char> standIn(kDictionaryStandIn, 0xEE);
