@@ -172,11 +172,19 @@ int SkipElements(DecompressionState& d, std::int64_t n) {
     if (d.codeIndex >= kCodesPerBlock) {
       const int rc = LoadCodeBlock(d);
       if (rc != kDecodeDone) return rc;
-      continue;
     }
-    bool element = false;
-    if (!ConsumeCode(d, &element)) return StopResult(d);
-    if (element) ++counted;
+    // The rest of the block in one pass; a stop leaves the decoder on its code.
+    std::int32_t i = d.codeIndex;
+    for (; i < kCodesPerBlock && counted < n; ++i) {
+      const unsigned char code = d.codes[i];
+      if (code == kCodeEnd || (code == kCodeRaw && d.rawIndex >= d.rawCount)) {
+        d.codeIndex = i;
+        return code == kCodeEnd ? kDecodeEnd : kDecodeReadError;
+      }
+      d.rawIndex += code == kCodeRaw;
+      counted += code != kCodePadding;
+    }
+    d.codeIndex = i;
   }
   return kDecodeDone;
 }
