@@ -53,6 +53,11 @@ StreamPtr OpenDataStream(const char* path, OpenMode mode, bool* outOfMemory);
 // Writes all `size` bytes; false on a short write.
 bool Write(std::FILE* stream, const void* data, std::size_t size);
 
+// Reads up to `size` bytes; the number read. Like Write it goes through the
+// stream's buffer without taking the stream's lock where the C library
+// allows: a handle is used by one thread at a time.
+std::size_t Read(std::FILE* stream, void* data, std::size_t size);
+
 // Flushes the stream's buffer; false when that failed.
 bool Flush(std::FILE* stream);
 

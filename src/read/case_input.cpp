@@ -29,7 +29,7 @@ int ReadUncompressed(FileState& fs) {
   std::FILE* in = fs.stream.get();
   if (!in) return XOVA_FILE_READ_ERROR;
   const std::size_t size = fs.caseBuffer.size();
-  if (std::fread(fs.caseBuffer.data(), 1, size, in) == size) return XOVA_OK;
+  if (platform::Read(in, fs.caseBuffer.data(), size) == size) return XOVA_OK;
   // Back to the start of the case, so that no later read begins mid-case.
   platform::Seek(in, CaseOffset(fs, fs.caseNumber), SEEK_SET);
   return XOVA_END_OF_DATA;

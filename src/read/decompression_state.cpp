@@ -92,7 +92,7 @@ int LoadCodeBlock(DecompressionState& d) {
   if (!d.stream || d.wantedPosition < d.start) return kDecodeReadError;
   if (!PositionStream(d)) return Failed(d, kDecodeReadError);
   unsigned char codes[kCodesPerBlock];
-  const std::size_t got = std::fread(codes, 1, sizeof codes, d.stream);
+  const std::size_t got = platform::Read(d.stream, codes, sizeof codes);
   if (got != sizeof codes) {
     const bool atEnd = got == 0 && std::feof(d.stream);
     return Failed(d, atEnd ? kDecodeEnd : kDecodeReadError);
@@ -100,7 +100,7 @@ int LoadCodeBlock(DecompressionState& d) {
   const int rawCount = RawValuesOf(codes);
   unsigned char raw[kCodesPerBlock][8];
   const std::size_t wanted = static_cast<std::size_t>(rawCount);
-  if (wanted > 0 && std::fread(raw, 8, wanted, d.stream) != wanted) {
+  if (wanted > 0 && platform::Read(d.stream, raw, 8 * wanted) != 8 * wanted) {
     return Failed(d, kDecodeReadError);
   }
   std::memcpy(d.codes, codes, sizeof codes);

@@ -15,7 +15,7 @@ void ReverseBytes(unsigned char* bytes, std::size_t n) {
 bool ReadBytes(FileState& fs, void* dst, std::size_t n) {
   std::FILE* in = fs.stream.get();
   if (!in) return false;
-  return n == 0 || std::fread(dst, 1, n, in) == n;
+  return n == 0 || platform::Read(in, dst, n) == n;
 }
 
 bool ReadInt32(FileState& fs, std::int32_t* value) {
