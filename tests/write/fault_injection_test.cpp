@@ -4,6 +4,8 @@
 // behind, and keep in the file everything it reported as written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
