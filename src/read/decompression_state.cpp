@@ -120,11 +120,19 @@ namespace {
 // there or the block is used up; the decoder stays on a code it can't expand.
 // Gives kDecodeDone to go on, or the stop (kDecodeEnd, kDecodeReadError).
 int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::int32_t* produced) {
+  // Locals, not the decoder's fields: the output bytes may alias anything,
+  // so fields would be reloaded after every element written.
+  unsigned char codes[kCodesPerBlock];
+  std::memcpy(codes, d.codes, sizeof codes);
+  const std::int32_t rawCount = d.rawCount;
+  const bool swap = d.byteSwap != 0;
+  const double sysmis = d.sysmis;
+  std::int32_t rawIndex = d.rawIndex;
   std::int32_t made = *produced;
   std::int32_t i = d.codeIndex;
   int result = kDecodeDone;
   for (; i < kCodesPerBlock && made < n; ++i) {
-    const unsigned char code = d.codes[i];
+    const unsigned char code = codes[i];
     unsigned char* element = out + 8 * static_cast<std::size_t>(made);
     if (code >= 1 && code <= kCodeEnd - 1) {
       const double value = static_cast<double>(code - kBias);
@@ -132,10 +140,10 @@ int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::
     } else if (code == kCodeBlanks) {
       std::memset(element, ' ', 8);
     } else if (code == kCodeSysmis) {
-      std::memcpy(element, &d.sysmis, 8);
-    } else if (code == kCodeRaw && d.rawIndex < d.rawCount) {
-      std::memcpy(element, d.raw[d.rawIndex++], 8);
-      if (d.byteSwap) std::reverse(element, element + 8);
+      std::memcpy(element, &sysmis, 8);
+    } else if (code == kCodeRaw && rawIndex < rawCount) {
+      std::memcpy(element, d.raw[rawIndex++], 8);
+      if (swap) std::reverse(element, element + 8);
     } else if (code == kCodePadding) {
       continue;
     } else {
@@ -144,6 +152,7 @@ int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::
     }
     ++made;
   }
+  d.rawIndex = rawIndex;
   d.codeIndex = i;
   *produced = made;
   return result;
