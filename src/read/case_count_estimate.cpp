@@ -29,7 +29,8 @@ int SampleCount(DecompressionState& d, std::int32_t elements, std::int64_t* coun
     }
     if (rc != kDecodeDone) return rc;
   }
-  const std::int64_t at = d.streamPosition >= 0 ? d.streamPosition : platform::Tell(d.stream);
+  // Just after the last block the sample used.
+  const std::int64_t at = d.wantedPosition;
   const std::int64_t length = platform::FileLength(d.stream);
   if (at < 0 || length < 0) return kDecodeReadError;
   const std::int64_t mean = (at - d.start) / kSampleCases;

@@ -18,14 +18,34 @@ constexpr unsigned char kCodeEnd = 252;
 constexpr unsigned char kCodeRaw = 253;
 constexpr unsigned char kCodeBlanks = 254;
 constexpr unsigned char kCodeSysmis = 255;
+constexpr std::int64_t kLargestBlock = kCodesPerBlock * 9;  // codes and eight raw values
 
-// Raw values that follow a block: one per 253 before the end code.
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+
+// Byte i of the block in bits 8i to 8i+7.
+std::uint64_t LoadLittle64(const unsigned char* b) {
+  std::uint64_t w;
+  std::memcpy(&w, b, sizeof w);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  w = __builtin_bswap64(w);
+#endif
+  return w;
+}
+
+// The top bit of every byte of x that is zero.
+std::uint64_t ZeroBytes(std::uint64_t x) {
+  const std::uint64_t low7 = 0x7F * kEveryByte;
+  return ~(((x & low7) + low7) | x | low7);
+}
+
+// Raw values that follow a block: one per 253 before the end code. Counted
+// in one word: this runs once per block.
 int RawValuesOf(const unsigned char* codes) {
-  int n = 0;
-  for (int i = 0; i < kCodesPerBlock && codes[i] != kCodeEnd; ++i) {
-    if (codes[i] == kCodeRaw) ++n;
-  }
-  return n;
+  const std::uint64_t w = LoadLittle64(codes);
+  const std::uint64_t ends = ZeroBytes(w ^ (kCodeEnd * kEveryByte));
+  const std::uint64_t raws = ZeroBytes(w ^ (kCodeRaw * kEveryByte));
+  const std::uint64_t beforeEnd = (ends & (~ends + 1)) - 1;  // all bits when no end
+  return static_cast<int>((((raws & beforeEnd) >> 7) * kEveryByte) >> 56);
 }
 
 // Positions the stream only when it doesn't stand at the wanted block, so
@@ -41,7 +61,36 @@ bool PositionStream(DecompressionState& d) {
 // error flag): the next load positions it afresh.
 int Failed(DecompressionState& d, int result) {
   d.streamPosition = -1;
+  d.windowLength = 0;
   return result;
+}
+
+// The window's bytes from the wanted position on, or -1 when the window
+// doesn't reach it.
+std::int64_t WindowBytesAtWanted(const DecompressionState& d) {
+  const std::int64_t end = d.windowPosition + d.windowLength;
+  if (d.windowLength <= 0 || d.streamPosition != end) return -1;
+  if (d.wantedPosition < d.windowPosition || d.wantedPosition > end) return -1;
+  return end - d.wantedPosition;
+}
+
+// Makes the window start at the wanted position and reads on into it; gives
+// how many bytes it holds from there (fewer than asked only at the end of the
+// file or on an error), or -1 when the stream can't be positioned.
+std::int64_t RefillWindow(DecompressionState& d, std::int64_t kept) {
+  if (kept > 0) {
+    std::memmove(d.window, d.window + (d.wantedPosition - d.windowPosition),
+                 static_cast<std::size_t>(kept));
+  } else {
+    kept = 0;
+    if (!PositionStream(d)) return -1;
+  }
+  d.windowPosition = d.wantedPosition;
+  const std::size_t room = static_cast<std::size_t>(kDecodeWindowSize - kept);
+  const std::size_t got = platform::Read(d.stream, d.window + kept, room);
+  d.windowLength = static_cast<std::int32_t>(kept + static_cast<std::int64_t>(got));
+  d.streamPosition = d.windowPosition + d.windowLength;
+  return d.windowLength;
 }
 
 // Steps over the code at the code index. False at the end code or when a raw
@@ -87,30 +136,30 @@ void Rewind(DecompressionState& d) {
   d.rawCount = 0;
 }
 
-// Reads into locals and takes them only once the whole block is there.
+// Takes the block only once it and its raw values are wholly there.
 int LoadCodeBlock(DecompressionState& d) {
   if (!d.stream || d.wantedPosition < d.start) return kDecodeReadError;
-  if (!PositionStream(d)) return Failed(d, kDecodeReadError);
-  unsigned char codes[kCodesPerBlock];
-  const std::size_t got = platform::Read(d.stream, codes, sizeof codes);
-  if (got != sizeof codes) {
-    const bool atEnd = got == 0 && std::feof(d.stream);
+  std::int64_t have = WindowBytesAtWanted(d);
+  if (have < kLargestBlock) {
+    have = RefillWindow(d, have);
+    if (have < 0) return Failed(d, kDecodeReadError);
+  }
+  if (have < kCodesPerBlock) {
+    const bool atEnd = have == 0 && std::feof(d.stream);
     return Failed(d, atEnd ? kDecodeEnd : kDecodeReadError);
   }
-  const int rawCount = RawValuesOf(codes);
-  unsigned char raw[kCodesPerBlock][8];
-  const std::size_t wanted = static_cast<std::size_t>(rawCount);
-  if (wanted > 0 && platform::Read(d.stream, raw, 8 * wanted) != 8 * wanted) {
-    return Failed(d, kDecodeReadError);
-  }
-  std::memcpy(d.codes, codes, sizeof codes);
-  std::memcpy(d.raw, raw, 8 * wanted);
+  const unsigned char* block = d.window + (d.wantedPosition - d.windowPosition);
+  const int rawCount = RawValuesOf(block);
+  const std::int64_t size = kCodesPerBlock + 8 * static_cast<std::int64_t>(rawCount);
+  if (have < size) return Failed(d, kDecodeReadError);
+  std::memcpy(d.codes, block, kCodesPerBlock);
+  // Always all eight: a fixed copy is cheaper, and the window has the slack.
+  std::memcpy(d.raw, block + kCodesPerBlock, sizeof d.raw);
   d.blockPosition = d.wantedPosition;
   d.rawCount = rawCount;
   d.codeIndex = 0;
   d.rawIndex = 0;
-  d.wantedPosition += kCodesPerBlock + 8 * static_cast<std::int64_t>(rawCount);
-  d.streamPosition = d.wantedPosition;
+  d.wantedPosition += size;
   return kDecodeDone;
 }
 
@@ -128,12 +177,17 @@ int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::
   const bool swap = d.byteSwap != 0;
   const double sysmis = d.sysmis;
   std::int32_t rawIndex = d.rawIndex;
-  std::int32_t made = *produced;
   std::int32_t i = d.codeIndex;
+  // A code gives at most one element, so when the rest of the block fits in
+  // the room left, the loop needs no room check. Otherwise it stops early
+  // (padding gives none) and the caller comes back for the rest.
+  const std::int32_t room = n - *produced;
+  const std::int32_t stop = kCodesPerBlock - i <= room ? kCodesPerBlock : i + room;
+  unsigned char* element = out + 8 * static_cast<std::size_t>(*produced);
+  unsigned char* const first = element;
   int result = kDecodeDone;
-  for (; i < kCodesPerBlock && made < n; ++i) {
+  for (; i < stop; ++i) {
     const unsigned char code = codes[i];
-    unsigned char* element = out + 8 * static_cast<std::size_t>(made);
     if (code >= 1 && code <= kCodeEnd - 1) {
       const double value = static_cast<double>(code - kBias);
       std::memcpy(element, &value, 8);
@@ -150,12 +204,91 @@ int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::
       result = code == kCodeEnd ? kDecodeEnd : kDecodeReadError;
       break;
     }
-    ++made;
+    element += 8;
   }
   d.rawIndex = rawIndex;
   d.codeIndex = i;
-  *produced = made;
+  *produced += static_cast<std::int32_t>((element - first) / 8);
   return result;
+}
+
+// What each code gives when the block lies whole in the window: a fixed
+// 8-byte element (numbers and blanks), the file's sysmis, a raw value,
+// nothing (padding), or a stop (the end code) left to the careful path.
+enum CodeKind : unsigned char { kKindFixed, kKindSysmis, kKindRaw, kKindPadding, kKindStop };
+
+struct CodeTable {
+  std::uint64_t fixed[256];
+  unsigned char kind[256];
+  CodeTable() {
+    for (int c = 0; c < 256; ++c) {
+      const double value = static_cast<double>(c - kBias);
+      std::memcpy(&fixed[c], &value, 8);
+      kind[c] = kKindFixed;
+    }
+    std::memset(&fixed[kCodeBlanks], ' ', 8);
+    kind[kCodePadding] = kKindPadding;
+    kind[kCodeEnd] = kKindStop;
+    kind[kCodeRaw] = kKindRaw;
+    kind[kCodeSysmis] = kKindSysmis;
+  }
+};
+const CodeTable kCodeTable;
+
+// Expands blocks straight from the window while each lies there whole (then
+// every raw value before an end code is there too), with no copy and no
+// count per block. The last block touched becomes the current one, exactly
+// as loading and expanding it would leave it. Gives the elements made.
+std::int32_t ExpandFromWindow(DecompressionState& d, unsigned char* out, std::int32_t n) {
+  const unsigned char* const windowEnd = d.window + d.windowLength;
+  const unsigned char* block = d.window + (d.wantedPosition - d.windowPosition);
+  const unsigned char* current = nullptr;
+  const bool swap = d.byteSwap != 0;
+  const double sysmis = d.sysmis;
+  unsigned char* element = out;
+  unsigned char* const end = out + 8 * static_cast<std::size_t>(n);
+  std::int32_t i = 0;
+  std::int32_t r = 0;
+  while (element < end && windowEnd - block >= kLargestBlock) {
+    current = block;
+    const unsigned char* raw = block + kCodesPerBlock;
+    const std::int64_t room = (end - element) / 8;
+    const std::int32_t stop =
+        room < kCodesPerBlock ? static_cast<std::int32_t>(room) : kCodesPerBlock;
+    bool stopped = false;
+    i = 0;
+    r = 0;
+    for (; i < stop; ++i) {
+      const unsigned char code = block[i];
+      const unsigned char kind = kCodeTable.kind[code];
+      if (kind == kKindFixed) {
+        std::memcpy(element, &kCodeTable.fixed[code], 8);
+      } else if (kind == kKindRaw) {
+        std::memcpy(element, raw + 8 * r++, 8);
+        if (swap) std::reverse(element, element + 8);
+      } else if (kind == kKindSysmis) {
+        std::memcpy(element, &sysmis, 8);
+      } else if (kind == kKindPadding) {
+        continue;
+      } else {
+        stopped = true;
+        break;
+      }
+      element += 8;
+    }
+    if (stopped || i < kCodesPerBlock) break;  // the rest of this block waits
+    block = raw + 8 * r;
+  }
+  if (!current) return 0;
+  const int rawCount = RawValuesOf(current);
+  std::memcpy(d.codes, current, kCodesPerBlock);
+  std::memcpy(d.raw, current + kCodesPerBlock, sizeof d.raw);
+  d.blockPosition = d.windowPosition + (current - d.window);
+  d.rawCount = rawCount;
+  d.codeIndex = i;
+  d.rawIndex = r;
+  d.wantedPosition = d.blockPosition + kCodesPerBlock + 8 * static_cast<std::int64_t>(rawCount);
+  return static_cast<std::int32_t>((element - out) / 8);
 }
 
 }  // namespace
@@ -164,6 +297,12 @@ int DecodeElements(DecompressionState& d, unsigned char* buffer, std::int32_t n)
   std::int32_t produced = 0;
   while (produced < n) {
     if (d.codeIndex >= kCodesPerBlock) {
+      if (d.wantedPosition >= d.start && WindowBytesAtWanted(d) >= kLargestBlock) {
+        const std::int32_t made =
+            ExpandFromWindow(d, buffer + 8 * static_cast<std::size_t>(produced), n - produced);
+        produced += made;
+        continue;
+      }
       const int rc = LoadCodeBlock(d);
       if (rc == kDecodeEnd && produced > 0) return kDecodeReadError;  // case cut short
       if (rc != kDecodeDone) return rc;

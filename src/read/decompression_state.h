@@ -15,6 +15,10 @@ constexpr int kDecodeDone = 0;
 constexpr int kDecodeEnd = 1;
 constexpr int kDecodeReadError = 2;
 
+// Bytes read from the stream ahead of the decoding, so that a block costs no
+// stream call of its own.
+constexpr std::int32_t kDecodeWindowSize = 1024;
+
 struct DecompressionState {
   double sysmis = 0.0;  // the file's own; the value of code 255
   unsigned char codes[8] = {};
@@ -24,10 +28,17 @@ struct DecompressionState {
   std::int64_t blockPosition = 0;
   std::int64_t streamPosition = -1;  // where the stream stands, -1 unknown
   std::int64_t wantedPosition = -1;  // where the next block is read, -1 none
-  std::int32_t codeIndex = 8;        // next code of the block; 8 = used up
+  // The window holds the file's bytes from windowPosition on; it is only
+  // used while the stream stands just after them.
+  std::int64_t windowPosition = -1;
+  std::int32_t windowLength = 0;
+  std::int32_t codeIndex = 8;  // next code of the block; 8 = used up
   std::int32_t rawIndex = 0;
   std::int32_t rawCount = 0;  // raw values read after the block
   std::int32_t byteSwap = 0;
+  // Slack after the window's bytes, so a block at its end can be copied
+  // with all eight raw values.
+  unsigned char window[kDecodeWindowSize + 64] = {};
 
   // Offset of the last code consumed; start - 1 before the first case.
   std::int64_t CodePosition() const { return blockPosition + codeIndex - 1; }
@@ -38,8 +49,9 @@ struct DecompressionState {
 int CreateDecoder(FileState& fs);
 
 void Rewind(DecompressionState& d);
-// Reads the block at the wanted position and its raw values. A failure
-// leaves the decoder as it was, with the stream position unknown.
+// Reads the block at the wanted position and its raw values, through the
+// window. A failure leaves the decoder as it was, with the stream position
+// unknown and the window empty.
 int LoadCodeBlock(DecompressionState& d);
 // Produces n elements of 8 bytes into `buffer`; an end met after the first
 // element is a case cut short (kDecodeReadError).

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,140 @@ TEST_F(Decoder, GoingToAPositionPastTheDataLeavesTheDecoderWhereItStood) {
   // Before the start is the first case.
   EXPECT_EQ(xova::GoToCodePosition(d_, d_.start - 1), xova::kDecodeDone);
   EXPECT_EQ(Next(), 1.0);
+}
+
+// Many blocks of every kind of code, so that decoding runs through several
+// refills of the decoder's read-ahead, with blocks and raw values cut by
+// its edges; with what a plain reading of the codes gives.
+struct CodeStream {
+  Bytes bytes;
+  std::vector<Bytes> elements;
+  std::vector<std::int64_t> codeAt;  // offset in `bytes` of each element's code
+  std::vector<std::size_t> blockEnds;
+};
+
+CodeStream MakeCodeStream(int blocks, bool swapped, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  CodeStream s;
+  for (int b = 0; b < blocks; ++b) {
+    const std::size_t at = s.bytes.size();
+    Bytes raws;
+    s.bytes.resize(at + 8);
+    for (int i = 0; i < 8; ++i) {
+      const unsigned pick = random() % 10;
+      unsigned char code = static_cast<unsigned char>(1 + random() % 251);
+      if (pick == 5) code = 254;
+      if (pick == 6) code = 255;
+      if (pick == 7 || pick == 8) code = 253;
+      if (pick == 9) code = 0;
+      s.bytes[at + static_cast<std::size_t>(i)] = code;
+      Bytes e(8);
+      if (code == 0) continue;
+      if (code == 253) {
+        for (unsigned char& c : e) c = static_cast<unsigned char>(random());
+        raws.insert(raws.end(), e.begin(), e.end());
+        if (swapped) std::reverse(e.begin(), e.end());
+      } else if (code == 254) {
+        e.assign(8, ' ');
+      } else {
+        e = Le(code == 255 ? -1.0 : code - 100.0);
+      }
+      s.elements.push_back(e);
+      s.codeAt.push_back(static_cast<std::int64_t>(at) + i);
+    }
+    s.bytes.insert(s.bytes.end(), raws.begin(), raws.end());
+    s.blockEnds.push_back(s.bytes.size());
+  }
+  return s;
+}
+
+class DecoderOverManyBlocks : public Decoder, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    stream_ = MakeCodeStream(700, GetParam(), 7);
+    Bytes all = stream_.bytes;
+    all.insert(all.end(), {101, 252, 0, 0, 0, 0, 0, 0});
+    Open(all);
+    d_.byteSwap = GetParam() ? 1 : 0;
+    d_.sysmis = -1.0;
+  }
+  // Decodes `n` elements and checks them against element `from` on.
+  void ExpectElements(std::size_t from, std::int32_t n) {
+    std::vector<unsigned char> out(8 * static_cast<std::size_t>(n));
+    ASSERT_EQ(xova::DecodeElements(d_, out.data(), n), xova::kDecodeDone) << from;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+      ASSERT_EQ(Bytes(out.begin() + 8 * k, out.begin() + 8 * k + 8), stream_.elements[from + k])
+          << from + k;
+    }
+    ASSERT_EQ(d_.CodePosition(), d_.start + stream_.codeAt[from + n - 1]);
+  }
+  CodeStream stream_;
+};
+
+TEST_P(DecoderOverManyBlocks, ChunksOfEverySizeGiveTheElementsInOrder) {
+  const std::int32_t sizes[] = {1, 24, 7, 8, 100, 3, 64, 13, 2, 41};
+  const std::size_t total = stream_.elements.size();
+  std::size_t done = 0;
+  for (int k = 0; done < total; ++k) {
+    const auto n = static_cast<std::int32_t>(
+        std::min<std::size_t>(total - done, static_cast<std::size_t>(sizes[k % 10])));
+    ExpectElements(done, n);
+    done += static_cast<std::size_t>(n);
+  }
+  EXPECT_EQ(Next(), 1.0);
+  unsigned char e[8];
+  EXPECT_EQ(One(e), xova::kDecodeEnd);
+}
+
+TEST_P(DecoderOverManyBlocks, GoingBackAfterWindowedDecodingResumesExactly) {
+  const std::size_t total = stream_.elements.size();
+  std::mt19937 random(3);
+  for (int round = 0; round < 60; ++round) {
+    ExpectElements(0, 0 + 1);
+    const std::size_t j = random() % (total - 40);
+    ASSERT_EQ(xova::GoToCodePosition(d_, d_.start + stream_.codeAt[j]), xova::kDecodeDone);
+    ExpectElements(j + 1, 39);
+    ASSERT_EQ(xova::GoToCodePosition(d_, d_.start - 1), xova::kDecodeDone);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, DecoderOverManyBlocks, ::testing::Bool());
+
+// Data cut anywhere near a refill of the read-ahead: every element of a whole
+// block comes out, then the end (cut between blocks) or a read error (cut
+// inside one), and the failing call consumes no element.
+TEST_F(Decoder, DataCutAnywhereGivesTheWholeBlocksThenStops) {
+  const CodeStream s = MakeCodeStream(140, false, 11);
+  for (std::size_t cut = 1000; cut < 1200 && cut < s.bytes.size(); cut += 7) {
+    SCOPED_TRACE(cut);
+    if (in_) std::fclose(in_);
+    Open(Bytes(s.bytes.begin(), s.bytes.begin() + static_cast<std::ptrdiff_t>(cut)));
+    d_.sysmis = -1.0;
+    std::size_t whole = 0;
+    while (whole < s.blockEnds.size() && s.blockEnds[whole] <= cut) ++whole;
+    const std::int64_t wholeEnd = whole ? static_cast<std::int64_t>(s.blockEnds[whole - 1]) : 0;
+    std::size_t k = 0;
+    unsigned char e[8];
+    int rc = xova::kDecodeDone;
+    for (;; ++k) {
+      const std::int64_t before = d_.CodePosition();
+      rc = One(e);
+      if (rc != xova::kDecodeDone) {
+        // Only padding codes may have been passed over.
+        EXPECT_GE(d_.CodePosition(), before);
+        if (k < s.elements.size()) {
+          EXPECT_LT(d_.CodePosition(), d_.start + s.codeAt[k]);
+        }
+        EXPECT_EQ(One(e), rc);  // and again
+        break;
+      }
+      ASSERT_LT(k, s.elements.size());
+      ASSERT_EQ(Bytes(e, e + 8), s.elements[k]) << k;
+    }
+    EXPECT_TRUE(k == s.elements.size() || s.codeAt[k] >= wholeEnd) << k;
+    EXPECT_EQ(
+        rc, static_cast<std::int64_t>(cut) == wholeEnd ? xova::kDecodeEnd : xova::kDecodeReadError);
+  }
 }
 
 TEST(CreateDecoder, FailedAllocationChangesNothing) {
