@@ -31,6 +31,17 @@ inline int CheckCaseInput(int handle, FileState** fs) {
   *fs = state;
   return XOVA_OK;
 }
+// Handle, slot; read mode; a case loaded (5, 9, 50). Only reading loads a
+// case, so a loaded case answers the mode check too: one test per value.
+inline int CheckLoadedCase(int handle, FileState** fs) {
+  FileState* state = LookupHandle(handle);
+  if (!state) return XOVA_BAD_HANDLE;
+  if (!state->caseLoaded) {
+    return state->mode != FileMode::kRead ? XOVA_OPEN_FOR_WRITE : XOVA_NO_CASE_DATA;
+  }
+  *fs = state;
+  return XOVA_OK;
+}
 // Handle, slot; committed in any mode (5, 31).
 int CheckCommitted(int handle, FileState** fs);
 // Handle, slot (5).

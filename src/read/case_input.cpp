@@ -101,34 +101,33 @@ int ReadCase(FileState& fs) {
   return XOVA_OK;
 }
 
-// The bytes of a value inside the case buffer, or null when a handle (from
-// another file, say) points outside it.
-const unsigned char* ValueAt(const FileState& fs, std::int32_t position, std::int32_t bytes) {
-  if (position < 1) return nullptr;
-  const std::uint64_t offset = (static_cast<std::uint64_t>(position) - 1) * 8;
-  if (offset + static_cast<std::uint64_t>(bytes) > fs.caseBuffer.size()) return nullptr;
-  return fs.caseBuffer.data() + offset;
+// Where a value's bytes start in the case buffer; false when a handle (from
+// another file, say) points outside it. Positions below 1 wrap far beyond
+// any case, which has at most 2^31 - 1 elements.
+bool ValueOffset(const FileState& fs, std::int32_t position, std::int32_t bytes,
+                 std::uint64_t* offset) {
+  *offset = static_cast<std::uint64_t>(static_cast<std::uint32_t>(position) - 1u) * 8;
+  return *offset + static_cast<std::uint64_t>(bytes) <= fs.caseBuffer.size();
 }
 
+// The case is loaded (CheckLoadedCase).
 int GetNumeric(const FileState& fs, double varHandle, double* value) {
-  if (!fs.caseLoaded) return XOVA_NO_CASE_DATA;
   const VarHandleParts var = DecodeVarHandle(varHandle);
   if (var.width != 0) return XOVA_NOT_NUMERIC;
-  const unsigned char* at = ValueAt(fs, var.position, 8);
-  if (!at) return XOVA_NO_SUCH_VARIABLE;
-  if (value) std::memcpy(value, at, 8);
+  std::uint64_t offset = 0;
+  if (!ValueOffset(fs, var.position, 8, &offset)) return XOVA_NO_SUCH_VARIABLE;
+  if (value) std::memcpy(value, fs.caseBuffer.data() + offset, 8);
   return XOVA_OK;
 }
 
-// No buffer is a buffer with no room.
+// No buffer is a buffer with no room. The case is loaded (CheckLoadedCase).
 int GetChar(const FileState& fs, double varHandle, char* value, int valueSize) {
-  if (!fs.caseLoaded) return XOVA_NO_CASE_DATA;
   const VarHandleParts var = DecodeVarHandle(varHandle);
   if (var.width == 0) return XOVA_NOT_STRING;
-  const unsigned char* at = ValueAt(fs, var.position, var.width);
-  if (!at) return XOVA_NO_SUCH_VARIABLE;
+  std::uint64_t offset = 0;
+  if (!ValueOffset(fs, var.position, var.width, &offset)) return XOVA_NO_SUCH_VARIABLE;
   if (!value || var.width >= valueSize) return XOVA_BUFFER_TOO_SMALL;
-  std::memcpy(value, at, static_cast<std::size_t>(var.width));
+  std::memcpy(value, fs.caseBuffer.data() + offset, static_cast<std::size_t>(var.width));
   value[var.width] = '\0';
   return XOVA_OK;
 }
@@ -205,14 +204,14 @@ XOVA_API int XOVA_CALL xovaWholeCaseIn(int handle, void* caseRec) noexcept {
 
 XOVA_API int XOVA_CALL xovaGetValueNumeric(int handle, double varHandle, double* value) noexcept {
   FileState* fs = nullptr;
-  if (int rc = CheckCaseInput(handle, &fs)) return rc;
+  if (int rc = CheckLoadedCase(handle, &fs)) return rc;
   return GetNumeric(*fs, varHandle, value);
 }
 
 XOVA_API int XOVA_CALL xovaGetValueChar(int handle, double varHandle, char* value,
                                         int valueSize) noexcept {
   FileState* fs = nullptr;
-  if (int rc = CheckCaseInput(handle, &fs)) return rc;
+  if (int rc = CheckLoadedCase(handle, &fs)) return rc;
   return GetChar(*fs, varHandle, value, valueSize);
 }
 

@@ -1,6 +1,7 @@
 // Reading cases and their values through the C interface.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -128,7 +129,8 @@ TEST_F(ValueGetters, StringNeedsRoomForItsTerminator) {
 TEST_F(ValueGetters, HandlesOutsideTheCaseAreRefused) {
   ASSERT_EQ(xovaReadCaseRecord(h()), XOVA_OK);
   // Elements: 1 numeric, 2 for width 8, 3 to 5 for width 20.
-  const std::pair<int, int> outside[] = {{0, 0}, {-1, 0}, {6, 0}, {6, 8}, {5, 9}, {3, 255}};
+  const std::pair<int, int> outside[] = {{0, 0},   {-1, 0}, {6, 0},         {6, 8},          {5, 9},
+                                         {3, 255}, {-1, 8}, {INT32_MIN, 0}, {INT32_MIN, 255}};
   for (const auto& [position, width] : outside) {
     double var = 0;
     std::uint64_t bits = 0x3FF00000ull << 32 | static_cast<std::uint32_t>(position);
