@@ -46,6 +46,9 @@ enum class Input { kGetters, kWholeCase };
 // Reads every case; returns how many, or -1.
 long ReadFile(const std::string& path, Input how);
 long ReadBaseline(const std::string& path, long cases);
+// The getter workload's calls, made to a function that does nothing: the
+// least any getter can cost.
+long EmptyCalls(long cases);
 
 // A file of `vars` variables with long names, labels and value labels.
 bool WriteWideDictionary(const std::string& path, int vars);

@@ -71,6 +71,12 @@ void Read(benchmark::State& state) {
   Finish(state, ok);
 }
 
+void EmptyCallFloor(benchmark::State& state) {
+  bool ok = true;
+  for (auto _ : state) ok = ok && EmptyCalls(g_cases) == g_cases;
+  Finish(state, ok);
+}
+
 // The first seek builds the index of case positions: here, to the last case.
 void FirstSeekToLast(benchmark::State& state) {
   bool ok = true;
@@ -171,6 +177,7 @@ void Register() {
   add("read_raw_getters", Read<0, Input::kGetters>);
   add("read_compressed_wholecase", Read<1, Input::kWholeCase>);
   add("read_compressed_getters", Read<1, Input::kGetters>);
+  add("empty_calls_x22", EmptyCallFloor);
   add("first_seek_to_last_case", FirstSeekToLast);
   RegisterBenchmark("seek_and_read_x2000", RandomSeeks)
       ->Unit(benchmark::kMillisecond)
@@ -215,6 +222,8 @@ int main(int argc, char** argv) {
                             {"first_seek_to_last_case", "read_compressed_wholecase", 1 / 1.5}});
   const double perSeek = medians.Seconds("seek_and_read_x2000") / 2000 * 1e6;
   const double open = medians.Seconds("open_5000_variables") * 1e3;
+  std::printf("22 empty calls per case:   %.1f ms a pass (what any getter pass adds at least)\n",
+              medians.Seconds("empty_calls_x22") * 1e3);
   std::printf("seek and read, compressed: %.2f us each (target at most 20)\n", perSeek);
   std::printf("open of 5,000 variables:   %.2f ms (target at most 50)\n", open);
   const double small = ChildPeakMiB(g_cases / 10);
