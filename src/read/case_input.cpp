@@ -110,14 +110,17 @@ bool ValueOffset(const FileState& fs, std::int32_t position, std::int32_t bytes,
   return *offset + static_cast<std::uint64_t>(bytes) <= fs.caseBuffer.size();
 }
 
-// The case is loaded (CheckLoadedCase).
+// The case is loaded (CheckLoadedCase). Width and position are taken as one
+// number first: it is an element of the case only for a numeric handle
+// inside it (a width, or a position below 1, lands far beyond any case).
+// Anything else is sorted out in the checks' order.
 int GetNumeric(const FileState& fs, double varHandle, double* value) {
-  const VarHandleParts var = DecodeVarHandle(varHandle);
-  if (var.width != 0) return XOVA_NOT_NUMERIC;
-  std::uint64_t offset = 0;
-  if (!ValueOffset(fs, var.position, 8, &offset)) return XOVA_NO_SUCH_VARIABLE;
-  if (value) std::memcpy(value, fs.caseBuffer.data() + offset, 8);
-  return XOVA_OK;
+  const std::uint64_t index = (DoubleToBits(varHandle) & 0xFFFFFFFFFFu) - 1;
+  if (index < fs.caseBuffer.size() / 8) {
+    if (value) std::memcpy(value, fs.caseBuffer.data() + 8 * index, 8);
+    return XOVA_OK;
+  }
+  return DecodeVarHandle(varHandle).width != 0 ? XOVA_NOT_NUMERIC : XOVA_NO_SUCH_VARIABLE;
 }
 
 // No buffer is a buffer with no room. The case is loaded (CheckLoadedCase).
