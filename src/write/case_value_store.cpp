@@ -19,6 +19,13 @@ std::size_t FittedLength(const char* text, std::size_t width, bool* cut) {
 
 }  // namespace
 
+int StoreNumericValueResolved(FileState& fs, double varHandle, double value) {
+  CaseValueSpan span;
+  if (int rc = ResolveValueSpan(fs, varHandle, ValueKind::kNumeric, &span)) return rc;
+  std::memcpy(fs.caseBuffer.data() + span.offset, &value, sizeof value);
+  return XOVA_OK;
+}
+
 int StoreStringValue(FileState& fs, double varHandle, const char* text) {
   CaseValueSpan span;
   if (int rc = ResolveValueSpan(fs, varHandle, ValueKind::kString, &span)) return rc;
