@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -143,6 +144,17 @@ double ChildPeakMiB(long cases) {
              : -1;
 }
 
+// A fixed piece of arithmetic, timed in ms. On a shared machine the CPU's
+// speed can change during a run; work that is mostly calls slows down more
+// than the baseline's copies then, and the ratios with it.
+double SpeedProbeMs() {
+  const auto start = std::chrono::steady_clock::now();
+  volatile std::uint64_t x = 0;
+  for (std::uint64_t i = 0; i < 100000000; ++i) x = x + i;
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
 bool Prepare() {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/xovaio32-bench-XXXXXX";
@@ -208,8 +220,10 @@ int main(int argc, char** argv) {
   }
   Register();
   benchmark::Initialize(&argc, argv);
+  const double probeBefore = SpeedProbeMs();
   MedianCollector medians;
   benchmark::RunSpecifiedBenchmarks(&medians);
+  const double probeAfter = SpeedProbeMs();
 
   const int missed =
       PrintRatios(medians, {{"write_raw_wholecase", "baseline_write", 0.9},
@@ -221,6 +235,10 @@ int main(int argc, char** argv) {
                             {"read_raw_getters", "baseline_read", 0.5},
                             {"read_compressed_getters", "baseline_read", 0.5},
                             {"first_seek_to_last_case", "read_compressed_wholecase", 1 / 1.5}});
+  std::printf("speed probe: %.1f ms before, %.1f ms after%s\n", probeBefore, probeAfter,
+              probeAfter > 1.1 * probeBefore || probeBefore > 1.1 * probeAfter
+                  ? " (the machine's speed changed: repeat the run)"
+                  : "");
   const double perSeek = medians.Seconds("seek_and_read_x2000") / 2000 * 1e6;
   const double open = medians.Seconds("open_5000_variables") * 1e3;
   std::printf("22 empty calls per case:   %.1f ms a pass (what any getter pass adds at least)\n",
