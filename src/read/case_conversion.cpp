@@ -39,9 +39,8 @@ void ConvertUncompressed(unsigned char* element, bool string, const FileState& f
 
 }  // namespace
 
-void ConvertCase(FileState& fs) {
+void ConvertElements(FileState& fs) {
   const std::uint64_t fileSysmis = DoubleToBits(fs.sysmis);
-  if (!fs.byteSwap && fileSysmis == kSysmisBits) return;
   const std::size_t elements = std::min(fs.caseBuffer.size(), fs.blankCase.size()) / 8;
   for (std::size_t i = 0; i < elements; ++i) {
     unsigned char* element = fs.caseBuffer.data() + 8 * i;

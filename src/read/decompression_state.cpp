@@ -235,6 +235,24 @@ struct CodeTable {
 };
 const CodeTable kCodeTable;
 
+// One code of a block that lies whole in the window: the bytes it adds at
+// `element` (8, or 0 for padding), or -1 for the end code.
+inline int ExpandCode(unsigned char code, const unsigned char* raw, std::int32_t* r, bool swap,
+                      double sysmis, unsigned char* element) {
+  const unsigned char kind = kCodeTable.kind[code];
+  if (kind == kKindFixed) {
+    std::memcpy(element, &kCodeTable.fixed[code], 8);
+  } else if (kind == kKindRaw) {
+    std::memcpy(element, raw + 8 * (*r)++, 8);
+    if (swap) std::reverse(element, element + 8);
+  } else if (kind == kKindSysmis) {
+    std::memcpy(element, &sysmis, 8);
+  } else {
+    return kind == kKindPadding ? 0 : -1;
+  }
+  return 8;
+}
+
 // Expands blocks straight from the window while each lies there whole (then
 // every raw value before an end code is there too), with no copy and no
 // count per block. The last block touched becomes the current one, exactly
@@ -255,27 +273,19 @@ std::int32_t ExpandFromWindow(DecompressionState& d, unsigned char* out, std::in
     const std::int64_t room = (end - element) / 8;
     const std::int32_t stop =
         room < kCodesPerBlock ? static_cast<std::int32_t>(room) : kCodesPerBlock;
-    bool stopped = false;
     i = 0;
     r = 0;
-    for (; i < stop; ++i) {
-      const unsigned char code = block[i];
-      const unsigned char kind = kCodeTable.kind[code];
-      if (kind == kKindFixed) {
-        std::memcpy(element, &kCodeTable.fixed[code], 8);
-      } else if (kind == kKindRaw) {
-        std::memcpy(element, raw + 8 * r++, 8);
-        if (swap) std::reverse(element, element + 8);
-      } else if (kind == kKindSysmis) {
-        std::memcpy(element, &sysmis, 8);
-      } else if (kind == kKindPadding) {
-        continue;
-      } else {
-        stopped = true;
-        break;
+    // True at the end code. Called with a constant for a whole block, so
+    // that copy of the loop is unrolled.
+    auto expand = [&](std::int32_t count) {
+      for (; i < count; ++i) {
+        const int made = ExpandCode(block[i], raw, &r, swap, sysmis, element);
+        if (made < 0) return true;
+        element += made;
       }
-      element += 8;
-    }
+      return false;
+    };
+    const bool stopped = stop == kCodesPerBlock ? expand(kCodesPerBlock) : expand(stop);
     if (stopped || i < kCodesPerBlock) break;  // the rest of this block waits
     block = raw + 8 * r;
   }
@@ -364,19 +374,6 @@ int GoToCodePosition(DecompressionState& d, std::int64_t p) {
     if (!ConsumeCode(d, &element)) return StopResult(d);
   }
   return kDecodeDone;
-}
-
-int MapDecodeResult(int result) {
-  switch (result) {
-    case kDecodeDone:
-      return XOVA_OK;
-    case kDecodeEnd:
-      return XOVA_END_OF_DATA;
-    case kDecodeReadError:
-      return XOVA_FILE_READ_ERROR;
-    default:
-      return XOVA_BAD_CASE_DATA;
-  }
 }
 
 }  // namespace xova

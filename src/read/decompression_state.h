@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "xovaio32.h"
+
 namespace xova {
 
 struct FileState;
@@ -62,8 +64,20 @@ int SkipElements(DecompressionState& d, std::int64_t n);
 // the first case). Lands on p exactly, zero codes before it included.
 int GoToCodePosition(DecompressionState& d, std::int64_t p);
 
-// 0 -> 0, 1 -> XOVA_END_OF_DATA, 2 -> XOVA_FILE_READ_ERROR, else XOVA_BAD_CASE_DATA.
-int MapDecodeResult(int result);
+// 0 -> 0, 1 -> XOVA_END_OF_DATA, 2 -> XOVA_FILE_READ_ERROR, else
+// XOVA_BAD_CASE_DATA. Inline: it runs once per case.
+inline int MapDecodeResult(int result) {
+  switch (result) {
+    case kDecodeDone:
+      return XOVA_OK;
+    case kDecodeEnd:
+      return XOVA_END_OF_DATA;
+    case kDecodeReadError:
+      return XOVA_FILE_READ_ERROR;
+    default:
+      return XOVA_BAD_CASE_DATA;
+  }
+}
 
 }  // namespace xova
 
