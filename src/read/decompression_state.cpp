@@ -213,9 +213,9 @@ int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::
 }
 
 // What each code gives when the block lies whole in the window: a fixed
-// 8-byte element (numbers and blanks), the file's sysmis, a raw value,
-// nothing (padding), or a stop (the end code) left to the careful path.
-enum CodeKind : unsigned char { kKindFixed, kKindSysmis, kKindRaw, kKindPadding, kKindStop };
+// 8-byte element (numbers, blanks, the file's sysmis), a raw value, nothing
+// (padding), or a stop (the end code) left to the careful path.
+enum CodeKind : unsigned char { kKindFixed, kKindRaw, kKindPadding, kKindStop };
 
 struct CodeTable {
   std::uint64_t fixed[256];
@@ -230,23 +230,33 @@ struct CodeTable {
     kind[kCodePadding] = kKindPadding;
     kind[kCodeEnd] = kKindStop;
     kind[kCodeRaw] = kKindRaw;
-    kind[kCodeSysmis] = kKindSysmis;
   }
 };
 const CodeTable kCodeTable;
 
+// The decoder's own copy of the fixed elements, with its file's sysmis: one
+// branch fewer per element, and sysmis values mixed in at random can't be
+// mispredicted.
+void PrepareFixedElements(DecompressionState& d) {
+  std::uint64_t sysmisBits;
+  std::memcpy(&sysmisBits, &d.sysmis, 8);
+  if (d.fixedReady && d.fixedSysmisBits == sysmisBits) return;
+  std::memcpy(d.fixed, kCodeTable.fixed, sizeof d.fixed);
+  std::memcpy(d.fixed[kCodeSysmis], &sysmisBits, 8);
+  d.fixedSysmisBits = sysmisBits;
+  d.fixedReady = true;
+}
+
 // One code of a block that lies whole in the window: the bytes it adds at
 // `element` (8, or 0 for padding), or -1 for the end code.
 inline int ExpandCode(unsigned char code, const unsigned char* raw, std::int32_t* r, bool swap,
-                      double sysmis, unsigned char* element) {
+                      const unsigned char (*fixed)[8], unsigned char* element) {
   const unsigned char kind = kCodeTable.kind[code];
   if (kind == kKindFixed) {
-    std::memcpy(element, &kCodeTable.fixed[code], 8);
+    std::memcpy(element, fixed[code], 8);
   } else if (kind == kKindRaw) {
     std::memcpy(element, raw + 8 * (*r)++, 8);
     if (swap) std::reverse(element, element + 8);
-  } else if (kind == kKindSysmis) {
-    std::memcpy(element, &sysmis, 8);
   } else {
     return kind == kKindPadding ? 0 : -1;
   }
@@ -262,7 +272,8 @@ std::int32_t ExpandFromWindow(DecompressionState& d, unsigned char* out, std::in
   const unsigned char* block = d.window + (d.wantedPosition - d.windowPosition);
   const unsigned char* current = nullptr;
   const bool swap = d.byteSwap != 0;
-  const double sysmis = d.sysmis;
+  PrepareFixedElements(d);
+  const unsigned char(*const fixed)[8] = d.fixed;
   unsigned char* element = out;
   unsigned char* const end = out + 8 * static_cast<std::size_t>(n);
   std::int32_t i = 0;
@@ -279,7 +290,7 @@ std::int32_t ExpandFromWindow(DecompressionState& d, unsigned char* out, std::in
     // that copy of the loop is unrolled.
     auto expand = [&](std::int32_t count) {
       for (; i < count; ++i) {
-        const int made = ExpandCode(block[i], raw, &r, swap, sysmis, element);
+        const int made = ExpandCode(block[i], raw, &r, swap, fixed, element);
         if (made < 0) return true;
         element += made;
       }

@@ -41,6 +41,11 @@ struct DecompressionState {
   // Slack after the window's bytes, so a block at its end can be copied
   // with all eight raw values.
   unsigned char window[kDecodeWindowSize + 64] = {};
+  // What each code that stands for a fixed value gives, sysmis included;
+  // filled on first use and again when the sysmis changes.
+  unsigned char fixed[256][8] = {};
+  std::uint64_t fixedSysmisBits = 0;
+  bool fixedReady = false;
 
   // Offset of the last code consumed; start - 1 before the first case.
   std::int64_t CodePosition() const { return blockPosition + codeIndex - 1; }

@@ -246,6 +246,18 @@ TEST_P(DecoderOverManyBlocks, GoingBackAfterWindowedDecodingResumesExactly) {
   }
 }
 
+// The decoder keeps its own copy of what the fixed codes give; a sysmis set
+// later must still be the one delivered.
+TEST_P(DecoderOverManyBlocks, ALaterSysmisIsTheOneDelivered) {
+  ExpectElements(0, 50);
+  d_.sysmis = 7.25;
+  for (std::size_t k = 0; k < stream_.elements.size(); ++k) {
+    const auto at = static_cast<std::size_t>(stream_.codeAt[k]);
+    if (stream_.bytes[at] == 255) stream_.elements[k] = Le(7.25);
+  }
+  ExpectElements(50, 500);
+}
+
 INSTANTIATE_TEST_SUITE_P(ByteOrders, DecoderOverManyBlocks, ::testing::Bool());
 
 // Data cut anywhere near a refill of the read-ahead: every element of a whole
