@@ -32,6 +32,14 @@ std::uint64_t LoadLittle64(const unsigned char* b) {
   return w;
 }
 
+std::uint64_t ReverseBytes(std::uint64_t w) {
+  unsigned char b[8];
+  std::memcpy(b, &w, 8);
+  std::reverse(b, b + 8);
+  std::memcpy(&w, b, 8);
+  return w;
+}
+
 // The top bit of every byte of x that is zero.
 std::uint64_t ZeroBytes(std::uint64_t x) {
   const std::uint64_t low7 = 0x7F * kEveryByte;
@@ -215,6 +223,7 @@ int ExpandBlock(DecompressionState& d, unsigned char* out, std::int32_t n, std::
 // What each code gives when the block lies whole in the window: a fixed
 // 8-byte element (numbers, blanks, the file's sysmis), a raw value, nothing
 // (padding), or a stop (the end code) left to the careful path.
+// The kinds that give no element come last.
 enum CodeKind : unsigned char { kKindFixed, kKindRaw, kKindPadding, kKindStop };
 
 struct CodeTable {
@@ -252,14 +261,17 @@ void PrepareFixedElements(DecompressionState& d) {
 inline int ExpandCode(unsigned char code, const unsigned char* raw, std::int32_t* r, bool swap,
                       const unsigned char (*fixed)[8], unsigned char* element) {
   const unsigned char kind = kCodeTable.kind[code];
-  if (kind == kKindFixed) {
-    std::memcpy(element, fixed[code], 8);
-  } else if (kind == kKindRaw) {
-    std::memcpy(element, raw + 8 * (*r)++, 8);
-    if (swap) std::reverse(element, element + 8);
-  } else {
-    return kind == kKindPadding ? 0 : -1;
-  }
+  if (kind >= kKindPadding) return kind == kKindPadding ? 0 : -1;
+  // A select, not a branch: raw values fall at random among the numbers.
+  std::uint64_t fixedBits;
+  std::uint64_t rawBits;
+  std::memcpy(&fixedBits, fixed[code], 8);
+  std::memcpy(&rawBits, raw + 8 * *r, 8);  // inside the whole block for any r < 8
+  if (swap) rawBits = ReverseBytes(rawBits);
+  const std::uint64_t isRaw = 0 - static_cast<std::uint64_t>(kind == kKindRaw);
+  const std::uint64_t bits = (fixedBits & ~isRaw) | (rawBits & isRaw);
+  std::memcpy(element, &bits, 8);
+  *r += static_cast<std::int32_t>(isRaw & 1);
   return 8;
 }
 
