@@ -13,11 +13,11 @@
 namespace xova {
 namespace {
 
-int WriteRawCase(FileState& fs) {
+int WriteRawCase(FileState& fs, const unsigned char* bytes) {
   std::FILE* out = fs.stream.get();
   const std::size_t size = fs.caseBuffer.size();
   if (!out) return XOVA_FILE_WRITE_ERROR;
-  return platform::Write(out, fs.caseBuffer.data(), size) ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
+  return platform::Write(out, bytes, size) ? XOVA_OK : XOVA_FILE_WRITE_ERROR;
 }
 
 void ResetToBlankCase(FileState& fs) {
@@ -25,18 +25,33 @@ void ResetToBlankCase(FileState& fs) {
   if (size > 0) std::memcpy(fs.caseBuffer.data(), fs.blankCase.data(), size);
 }
 
-}  // namespace
-
-int CommitCase(FileState& fs) {
+// `bytes` is the case buffer, or for an uncompressed file a whole case of
+// the caller's.
+int Commit(FileState& fs, const unsigned char* bytes) {
   // The header stores the count as an int32; one more case could not be
   // counted and would leave a file whose header lies about its contents.
   if (fs.caseCount == std::numeric_limits<std::int32_t>::max()) return XOVA_FILE_WRITE_ERROR;
-  const int rc = fs.compression == 1 ? EncodeCase(fs) : WriteRawCase(fs);
+  const int rc = fs.compression == 1 ? EncodeCase(fs) : WriteRawCase(fs, bytes);
   if (rc != XOVA_OK) fs.writeFailed = true;
   ResetToBlankCase(fs);
   ++fs.caseCount;
   if (fs.caseNumber < std::numeric_limits<std::int32_t>::max()) ++fs.caseNumber;
   return rc;
+}
+
+}  // namespace
+
+int CommitCase(FileState& fs) {
+  return Commit(fs, fs.caseBuffer.data());
+}
+
+int CommitWholeCase(FileState& fs, const unsigned char* caseBytes) {
+  const std::size_t size = fs.caseBuffer.size();
+  if (fs.compression == 1 || size == 0) {
+    if (size > 0) std::memcpy(fs.caseBuffer.data(), caseBytes, size);
+    return CommitCase(fs);
+  }
+  return Commit(fs, caseBytes);
 }
 
 }  // namespace xova

@@ -13,6 +13,11 @@ namespace xova {
 // Allocates nothing.
 int CommitCase(FileState& fs);
 
+// The same for a whole case the caller holds, `caseBuffer.size()` bytes:
+// an uncompressed file takes it straight from there, without the copy into
+// the case buffer that the encoder needs.
+int CommitWholeCase(FileState& fs, const unsigned char* caseBytes);
+
 }  // namespace xova
 
 #endif

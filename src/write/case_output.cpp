@@ -1,6 +1,5 @@
 // The case output functions of write and append handles. None of them
 // allocates, so none needs the allocation guard.
-#include <cstring>
 
 #include "frame/entry_checks.h"
 #include "frame/text.h"
@@ -15,8 +14,7 @@ namespace {
 // anything is copied or counted.
 int WholeCaseOut(FileState& fs, const char* caseRec) {
   if (!caseRec) return XOVA_BUFFER_TOO_SMALL;
-  if (!fs.caseBuffer.empty()) std::memcpy(fs.caseBuffer.data(), caseRec, fs.caseBuffer.size());
-  return CommitCase(fs);
+  return CommitWholeCase(fs, reinterpret_cast<const unsigned char*>(caseRec));
 }
 
 }  // namespace
