@@ -64,7 +64,11 @@ std::FILE* OpenShared(const char* path, OpenMode mode, std::size_t bufferSize) {
   // keeps its contents.
   struct stat info;
   bool ok = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode) && TakeLock(fd, traits.lockType);
-  if (ok && traits.truncate && S_ISREG(info.st_mode)) ok = ftruncate(fd, 0) == 0;
+  // A file just created is empty already. Truncating it anyway is not free:
+  // some file systems then force its data to disk when it is closed.
+  if (ok && traits.truncate && S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || info.st_size > 0) ok = ftruncate(fd, 0) == 0;
+  }
   std::FILE* stream = ok ? fdopen(fd, traits.stdioMode) : nullptr;
   if (!stream) {
     close(fd);
