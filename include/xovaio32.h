@@ -3,7 +3,13 @@
  * Every function that works on a file takes the handle first and returns an
  * int result code (XOVA_OK, a positive error or a negative warning). Texts are
  * NUL-terminated; a null text counts as an empty text, and a null out-pointer
- * is never written through. */
+ * is never written through.
+ *
+ * Threads: the library starts none and takes no locks. Serialise the open and
+ * close calls (and xovaSetTempDir and xovaSetLocale) with one lock of your own,
+ * and use each handle from one thread at a time. Other calls on different
+ * handles may run on different threads at the same time: handles share no
+ * mutable state. */
 #ifndef XOVAIO32_H
 #define XOVAIO32_H
 

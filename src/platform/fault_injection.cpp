@@ -1,5 +1,7 @@
 #include "platform/fault_injection.h"
 
+#include <atomic>
+
 namespace xova {
 namespace platform {
 namespace {
@@ -14,14 +16,20 @@ struct FaultPlan {
   long long bytesBefore = 0;
 };
 
+// Handles on different threads must share no mutable state, so each thread
+// has a plan of its own. Until a test first arms or disarms, the seam is off
+// and an operation costs one relaxed load: callers never touch the plans.
+std::atomic<bool> g_seamInUse{false};
+thread_local FaultPlan t_plan;
+
 FaultPlan& Plan() {
-  static FaultPlan plan;
-  return plan;
+  return t_plan;
 }
 
 }  // namespace
 
 void ArmFault(FaultKind kind, long nth, bool sticky) {
+  g_seamInUse.store(true, std::memory_order_relaxed);
   FaultPlan& plan = Plan();
   plan = FaultPlan();
   plan.armedKind = static_cast<int>(kind);
@@ -30,6 +38,7 @@ void ArmFault(FaultKind kind, long nth, bool sticky) {
 }
 
 void DisarmFaults() {
+  g_seamInUse.store(true, std::memory_order_relaxed);
   Plan() = FaultPlan();
 }
 
@@ -46,6 +55,7 @@ long long BytesBeforeFault() {
 }
 
 bool FaultHits(FaultKind kind, std::FILE* stream, std::size_t bytes) {
+  if (!g_seamInUse.load(std::memory_order_relaxed)) return false;
   FaultPlan& plan = Plan();
   const int k = static_cast<int>(kind);
   const long n = ++plan.counts[k];

@@ -1,7 +1,8 @@
 // A seam for tests: it makes a chosen write, positioning, flush or
 // temporary-file creation fail, so every failure path of the writer can be
 // driven on demand. Every such operation of the platform layer asks it first.
-// Disarmed (the normal state) it only counts the operations.
+// Disarmed it only counts the operations. Plans and counts are per thread,
+// and until a test first arms or disarms nothing is counted at all.
 #ifndef XOVA_PLATFORM_FAULT_INJECTION_H
 #define XOVA_PLATFORM_FAULT_INJECTION_H
 

@@ -17,10 +17,11 @@
 #include "support/scratch_dir.h"
 #include "xovaio32.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+// Both sanitizers reserve shadow memory far beyond any address-space limit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define XOVA_ADDRESS_SANITIZER 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define XOVA_ADDRESS_SANITIZER 1
 #endif
 #endif
