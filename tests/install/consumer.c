@@ -82,8 +82,7 @@ static int read_file(const char* path, int* read_back) {
     ++*read_back;
   }
   if (rc != XOVA_END_OF_DATA) fprintf(stderr, "consumer: reading stopped with code %d\n", rc);
-  return failed(xovaCloseRead(h), "xovaCloseRead") || rc != XOVA_END_OF_DATA ||
-         *read_back != CASES;
+  return failed(xovaCloseRead(h), "xovaCloseRead") || rc != XOVA_END_OF_DATA || *read_back != CASES;
 }
 
 int main(int argc, char** argv) {
