@@ -8,3 +8,8 @@ __attribute__((constructor)) void OnLibraryLoad() {
 }
 
 }  // namespace
+
+// Callers of the static library reference this (the link option of its CMake
+// package and pkg-config file does), so the linker keeps this object and its
+// load-time setting as it would come with the shared library.
+extern "C" const char xovaio32_load_anchor = 0;

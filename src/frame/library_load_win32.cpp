@@ -27,6 +27,11 @@ struct ProgramLoad {
 
 }  // namespace
 
+// Callers of the static library reference this (the link option of its CMake
+// package and pkg-config file does), so the linker keeps this object and its
+// load-time setting as it would come with the shared library.
+extern "C" const char xovaio32_load_anchor = 0;
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) xova::ApplyLoadTimeLocale();
   return TRUE;
