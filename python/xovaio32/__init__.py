@@ -1,0 +1,61 @@
+"""Dataset files as pandas DataFrames, numpy arrays and Dask partitions.
+
+A Dataset file holds a dictionary (variables with names, labels, formats,
+missing values and value labels) followed by the cases. This package reads
+and writes such files through the xovaio32 library.
+
+Reading::
+
+    df, meta = xovaio32.read("survey.data")             # whole file
+    df, meta = xovaio32.read("survey.data", columns=["age"], rows=(0, 1000))
+    meta.variables["age"].label                          # the dictionary
+
+    with xovaio32.open("survey.data") as r:              # streaming
+        for batch in iter(lambda: r.read_batch(10000), None):
+            if batch.empty: break
+
+Writing::
+
+    xovaio32.write(df, "copy.data", metadata=meta)
+    with xovaio32.create("new.data") as w:
+        w.add_numeric("age", label="Age")
+        w.add_string("city", 20)
+        w.write_row([34, "Hamburg"])
+    with xovaio32.append("new.data") as w:
+        w.write_row([51, "Berlin"])
+
+Larger than memory, or one machine: ``read_dask("survey.data", npartitions=8)``.
+
+Failures raise ``xovaio32.Error`` (``.code``, ``.name``, ``.path``);
+warnings of the library (a text cut to fit) are ``XovaWarning`` warnings.
+The shared library is found through ``XOVAIO32_LIBRARY``, then a copy in the
+package, then the system's search path. Opens and closes are serialised, so
+readers and writers may be used from several threads (each from one thread
+at a time).
+"""
+
+from ._errors import DictionaryError, Error, FileError, XovaWarning, code_name
+from ._lib import library_path
+from ._meta import Metadata, MultipleResponseSet, Variable
+from ._reader import Reader, open, read
+from ._writer import Writer, append, create, write
+
+__all__ = [
+    "read", "open", "write", "create", "append", "read_dask",
+    "Reader", "Writer", "Metadata", "Variable", "MultipleResponseSet",
+    "Error", "FileError", "DictionaryError", "XovaWarning", "code_name", "library_path",
+]
+
+__version__ = "1.0.0"
+
+
+def read_dask(path, npartitions=None, columns=None, value_labels=False, user_missing=False,
+              encoding="utf-8"):
+    """Reads a Dataset file as a dask DataFrame whose partitions are case
+    ranges; each partition is read by a worker with its own handle after a
+    seek. The computed result equals ``read(path, ...)[0]``. Works on dask's
+    threaded and process schedulers and on a distributed cluster (the
+    workers need this package and the library). Needs the dask package."""
+    from ._dask import read_dask as _read_dask
+    return _read_dask(path, npartitions=npartitions, columns=columns, value_labels=value_labels,
+                      user_missing=user_missing, encoding=encoding)
