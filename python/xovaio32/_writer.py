@@ -573,6 +573,10 @@ def numeric_values(col: pd.Series, name, path) -> np.ndarray:
     if isinstance(col.dtype, pd.CategoricalDtype):
         raise Error(0, path, f"column {name!r} is categorical; write() turns categories into "
                              "codes", name="NOT_NUMERIC")
+    if pd.api.types.is_datetime64_any_dtype(col.dtype) or \
+            pd.api.types.is_timedelta64_dtype(col.dtype):
+        raise Error(0, path, f"column {name!r} holds dates or times ({col.dtype}); convert "
+                             "them to numbers first", name="NOT_NUMERIC")
     if pd.api.types.is_bool_dtype(col.dtype) or pd.api.types.is_numeric_dtype(col.dtype):
         return col.to_numpy(dtype=np.float64, na_value=np.nan)
     try:
@@ -634,7 +638,8 @@ def _category_values(cat: pd.Categorical, labels: Mapping[float, str]) -> Tuple[
     return values, out_labels
 
 
-def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None, compress: bool = True,
+def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None,
+          compress: Optional[bool] = None,
           file_label: Optional[str] = None,
           variable_labels: Optional[Mapping[str, str]] = None,
           value_labels: Optional[Mapping[str, Mapping[Any, str]]] = None,
@@ -656,6 +661,8 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None, compress:
         value_labels={"sex": {1: "male", 2: "female"}}
         missing={"age": {"values": [99]}, "income": {"range": (-inf, 0)}}
 
+    ``compress`` None: compressed as ``metadata`` says, else compressed.
+
     So ``df, meta = read(p, user_missing=True); write(df, q, metadata=meta)``
     gives a file whose dictionary and values equal p's, except documents and
     the creation time, which a new file cannot take over.
@@ -674,6 +681,8 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None, compress:
     if df.columns.duplicated().any():
         dup = df.columns[df.columns.duplicated()][0]
         raise DictionaryError(13, path, f"column {dup!r} appears twice")
+    if compress is None:
+        compress = metadata.compressed if metadata is not None else True
     columns = {}
     with create(path, compress=compress, encoding=encoding) as w:
         label = file_label if file_label is not None else (metadata.file_label if metadata else "")
@@ -683,6 +692,16 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None, compress:
             col = df[name]
             mv = meta_vars.get(name)
             attrs: Dict[str, Any] = {}
+            if isinstance(col.dtype, pd.CategoricalDtype) and mv is not None and mv.width > 0:
+                # a string variable read with value_labels=True: back to its values
+                by_label: Dict[str, str] = {}
+                for v, t in mv.value_labels.items():
+                    by_label.setdefault(t, v)
+                cats = [by_label.get(c, c) for c in col.cat.categories]
+                col = pd.Series(pd.Categorical.from_codes(col.cat.codes, cats
+                                                          ) if len(set(cats)) == len(cats)
+                                else np.array(cats, dtype=object)[col.cat.codes], index=df.index
+                                ).astype(object).where(col.notna(), None)
             if isinstance(col.dtype, pd.CategoricalDtype):
                 values, labels = _category_values(col.array, (mv.value_labels if mv and mv.width == 0
                                                               else {}))
