@@ -6,7 +6,11 @@
  * library is used) and call it directly. Nothing here links the library, and
  * nothing here needs the Python headers: the package loads this file with
  * ctypes, which releases the interpreter lock for the duration of a call. */
+#include <math.h>
 #include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "xovaio32.h"
 
@@ -46,6 +50,104 @@ BULK_API int xovaBulkWrite(WholeCaseOut out, int handle, const char* in, long lo
   }
   if (done) *done = i;
   return rc;
+}
+
+/* Reads up to `count` cases and scatters each into columns: numeric element
+ * numOffsets[j] (in bytes) of a case goes to numOut[j][i], the system-missing
+ * value `sysmis` becoming NaN; strSlots[j] bytes from strOffsets[j] go to
+ * strOut[j] + i * strSlots[j]. The case passes through `scratch` (caseSize
+ * bytes), so it is in cache while it is taken apart, and the columns are
+ * written once, in order. Stops at the first result that is not XOVA_OK;
+ * `done` receives the number of cases read. */
+BULK_API int xovaBulkReadColumns(WholeCaseIn in, int handle, long long count, long long caseSize,
+                                 char* scratch, int nNum, const long long* numOffsets,
+                                 double* const* numOut, int nStr, const long long* strOffsets,
+                                 const long long* strSlots, char* const* strOut, double sysmis,
+                                 long long* done) {
+  long long i = 0;
+  int rc = XOVA_OK;
+  const double nan = NAN;
+  (void)caseSize;
+  for (; i < count; ++i) {
+    int j;
+    rc = in(handle, scratch);
+    if (rc != XOVA_OK) break;
+    for (j = 0; j < nNum; ++j) {
+      double v;
+      memcpy(&v, scratch + numOffsets[j], sizeof v);
+      numOut[j][i] = v == sysmis ? nan : v;
+    }
+    for (j = 0; j < nStr; ++j) {
+      memcpy(strOut[j] + i * strSlots[j], scratch + strOffsets[j], (size_t)strSlots[j]);
+    }
+  }
+  if (done) *done = i;
+  return rc;
+}
+
+static uint64_t HashRow(const unsigned char* row, long long width) {
+  uint64_t h = 0x9E3779B97F4A7C15u;
+  long long k = 0;
+  for (; k + 8 <= width; k += 8) {
+    uint64_t w;
+    memcpy(&w, row + k, sizeof w);
+    h = (h ^ w) * 0xFF51AFD7ED558CCDu;
+    h ^= h >> 32;
+  }
+  for (; k < width; ++k) h = (h ^ row[k]) * 0x100000001B3u;
+  return h ^ (h >> 29);
+}
+
+/* Numbers the distinct rows of `rows` (n rows of `width` bytes) in order of
+ * first appearance: codes[i] is row i's number and first[c] the first row
+ * numbered c (`first` has room for n). Returns the number of distinct rows,
+ * or -1 when memory runs out. Survey answers repeat, so turning each
+ * distinct row into a text once is what makes string columns cheap. */
+BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long width,
+                                     long long* codes, long long* first) {
+  const unsigned char* base = (const unsigned char*)rows;
+  size_t cap = 1024;
+  long long distinct = 0, i;
+  long long* table = (long long*)malloc(cap * sizeof *table);
+  if (!table) return -1;
+  memset(table, 0xFF, cap * sizeof *table);
+  for (i = 0; i < n; ++i) {
+    const unsigned char* row = base + i * width;
+    size_t at = (size_t)HashRow(row, width) & (cap - 1);
+    for (;;) {
+      long long c = table[at];
+      if (c < 0) {
+        table[at] = distinct;
+        first[distinct] = i;
+        codes[i] = distinct++;
+        break;
+      }
+      if (memcmp(base + first[c] * width, row, (size_t)width) == 0) {
+        codes[i] = c;
+        break;
+      }
+      at = (at + 1) & (cap - 1);
+    }
+    if ((size_t)distinct * 2 > cap) { /* keep the table at most half full */
+      size_t bigger = cap * 2, k;
+      long long* grown = (long long*)malloc(bigger * sizeof *grown);
+      if (!grown) {
+        free(table);
+        return -1;
+      }
+      memset(grown, 0xFF, bigger * sizeof *grown);
+      for (k = 0; k < (size_t)distinct; ++k) {
+        size_t to = (size_t)HashRow(base + first[k] * width, width) & (bigger - 1);
+        while (grown[to] >= 0) to = (to + 1) & (bigger - 1);
+        grown[to] = (long long)k;
+      }
+      free(table);
+      table = grown;
+      cap = bigger;
+    }
+  }
+  free(table);
+  return distinct;
 }
 
 /* setuptools builds this file as an extension module and, on Windows, exports

@@ -11,7 +11,7 @@ import os
 import sys
 import threading
 import warnings
-from ctypes import POINTER, c_char_p, c_double, c_int, c_longlong, c_void_p
+from ctypes import POINTER, c_char_p, c_double, c_int, c_longlong, c_void_p  # noqa: F401
 from typing import Optional
 
 from ._errors import XovaWarning, code_name, make_error
@@ -203,6 +203,14 @@ def load_bulk():
                     fn.restype = c_int
                     fn.argtypes = [c_void_p, c_int, c_void_p, c_longlong, c_longlong,
                                    POINTER(c_longlong)]
+                fn = dll.xovaBulkReadColumns
+                fn.restype = c_int
+                fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_int,
+                               c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
+                               c_double, POINTER(c_longlong)]
+                fn = dll.xovaBulkFactorize
+                fn.restype = c_longlong
+                fn.argtypes = [c_void_p, c_longlong, c_longlong, c_void_p, c_void_p]
                 _bulk = dll
                 return dll
         return None

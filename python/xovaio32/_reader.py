@@ -18,8 +18,9 @@ from . import _lib
 from ._errors import FileError
 from ._meta import Metadata, Variable, decode, read_metadata, value_text
 
-#: Cases moved per call of the case loop; bounds the scratch buffer (a few MB).
-CHUNK_CASES = 32768
+#: Cases moved per call of the case loop: few enough that the chunk stays in the
+#: processor cache while its columns are copied out.
+CHUNK_CASES = 4096
 
 
 def _close_handle(h: int) -> None:
@@ -69,13 +70,33 @@ class _Layout:
         self.case_size = pos
 
 
-def _factorize_rows(words: np.ndarray) -> Tuple[np.ndarray, int]:
-    """Codes that number the distinct rows of a (n, k) uint64 array."""
-    codes, uniques = pd.factorize(words[:, 0])
-    for j in range(1, words.shape[1]):
-        c, u = pd.factorize(words[:, j])
-        codes, uniques = pd.factorize(codes.astype(np.int64) * len(u) + c)
-    return codes, len(uniques)
+_MIX = np.uint64(0x9E3779B97F4A7C15)
+
+
+def _factorize_rows(words: np.ndarray) -> Tuple[np.ndarray, np.ndarray]:
+    """(codes, first row of each code) numbering the distinct rows of a (n, k)
+    uint64 array. Rows of several words are hashed into one word first; a
+    collision is caught by comparing every row with its code's first row,
+    and then the words are combined exactly, one at a time."""
+    n = words.shape[0]
+    key = words[:, 0]
+    if words.shape[1] > 1:
+        key = key.copy()
+        with np.errstate(over="ignore"):
+            for j in range(1, words.shape[1]):
+                key *= _MIX
+                key ^= words[:, j]
+    codes, uniques = pd.factorize(key)
+    first = np.empty(len(uniques), dtype=np.int64)
+    first[codes[::-1]] = np.arange(n - 1, -1, -1)
+    if words.shape[1] > 1 and not np.array_equal(words[first][codes], words):
+        codes, uniques = pd.factorize(words[:, 0])
+        for j in range(1, words.shape[1]):
+            c, u = pd.factorize(words[:, j])
+            codes, uniques = pd.factorize(codes * len(u) + c)
+        first = np.empty(len(uniques), dtype=np.int64)
+        first[codes[::-1]] = np.arange(n - 1, -1, -1)
+    return codes, first
 
 
 def decode_strings(raw: np.ndarray, width: int, encoding: str, missing=()) -> np.ndarray:
@@ -87,14 +108,23 @@ def decode_strings(raw: np.ndarray, width: int, encoding: str, missing=()) -> np
     n = raw.shape[0]
     if n == 0:
         return np.empty(0, dtype=object)
-    raw[:, width:] = 0x20  # bytes past the width are not part of the value
-    codes, k = _factorize_rows(raw.view(np.uint64))
-    first = np.empty(k, dtype=np.int64)
-    first[codes[::-1]] = np.arange(n - 1, -1, -1)
+    if width < raw.shape[1]:
+        raw[:, width:] = 0x20  # bytes past the width are not part of the value
+    bulk = _lib.load_bulk()
+    if bulk is not None:
+        codes = np.empty(n, dtype=np.int64)
+        first = np.empty(n, dtype=np.int64)
+        k = bulk.xovaBulkFactorize(raw.ctypes.data, n, raw.shape[1], codes.ctypes.data,
+                                   first.ctypes.data)
+        if k < 0:
+            raise MemoryError("out of memory while sorting out the string values")
+        first = first[:k]
+    else:
+        codes, first = _factorize_rows(raw.view(np.uint64))
     texts = [decode(raw[i, :width].tobytes().rstrip(b" "), encoding) for i in first]
-    table = np.empty(k, dtype=object)
+    table = np.empty(len(texts), dtype=object)
     table[:] = [np.nan if t in missing else t for t in texts]
-    return table[codes]
+    return table.take(codes)
 
 
 def _numeric_missing_mask(col: np.ndarray, var: Variable) -> Optional[np.ndarray]:
@@ -147,6 +177,7 @@ class _Frame:
             if w:
                 self.strings[nm] = np.empty((n, (w + 7) // 8 * 8), dtype=np.uint8)
         self.sysmis = _lib.special_values()[0]
+        self.nan_done = False
 
     def feed(self, chunk: np.ndarray, start: int) -> None:
         k = chunk.shape[0]
@@ -158,6 +189,34 @@ class _Frame:
             off = self.layout.offsets[nm]
             arr[start:start + k] = chunk[:, off:off + arr.shape[1]]
 
+    def read_direct(self, h: int, bulk, n: int) -> Tuple[int, int]:
+        """Reads ``n`` cases straight into the columns through the compiled
+        loop (system-missing already NaN). Returns (cases read, last result)."""
+        fn = _lib.function_address("xovaWholeCaseIn")
+        scratch = np.empty(max(8, self.layout.case_size), dtype=np.uint8)
+        num_off = np.array([self.layout.offsets[nm] for nm in self.numeric], dtype=np.int64)
+        num_base = np.array([self.block[r].ctypes.data for r in range(len(self.numeric))],
+                            dtype=np.uint64)
+        names = list(self.strings)
+        str_off = np.array([self.layout.offsets[nm] for nm in names], dtype=np.int64)
+        slots = np.array([self.strings[nm].shape[1] for nm in names], dtype=np.int64)
+        str_base = np.array([self.strings[nm].ctypes.data for nm in names], dtype=np.uint64)
+        got, rc, done = 0, 0, c_longlong()
+        step = 1 << 16  # a call per step keeps Ctrl-C and other threads responsive
+        while got < n:
+            want = min(step, n - got)
+            num_ptr = num_base + np.uint64(8 * got)
+            str_ptr = str_base + (slots * got).astype(np.uint64)
+            rc = bulk.xovaBulkReadColumns(fn, h, want, self.layout.case_size, scratch.ctypes.data,
+                                          len(num_off), num_off.ctypes.data, num_ptr.ctypes.data,
+                                          len(names), str_off.ctypes.data, slots.ctypes.data,
+                                          str_ptr.ctypes.data, self.sysmis, byref(done))
+            got += done.value
+            if done.value < want:
+                break
+        self.nan_done = True
+        return got, rc
+
     def finish(self, first: int) -> pd.DataFrame:
         n = self.n
         index = pd.RangeIndex(first, first + n)
@@ -165,7 +224,8 @@ class _Frame:
         plain: List[str] = []
         for row, nm in enumerate(self.numeric):
             col = self.block[row]
-            col[col == self.sysmis] = np.nan
+            if not self.nan_done:
+                col[col == self.sysmis] = np.nan
             var = self.meta.variables[nm]
             if not self.user_missing:
                 mask = _numeric_missing_mask(col, var)
@@ -306,6 +366,16 @@ class Reader:
         n = max(0, min(n, len(self) - first))
         frame = _Frame(self.metadata, self._layout, self._columns(columns), n, value_labels,
                        user_missing, self.encoding)
+        bulk = _lib.load_bulk()
+        if bulk is not None and n > 0:
+            done, rc = frame.read_direct(h, bulk, n)
+            self._pos += done
+            if done < n:
+                if rc > 0:
+                    _lib.check(rc, self.path, f"reading case {self._pos}")
+                raise FileError(53, self.path, f"the case data ends after {self._pos} of "
+                                               f"{len(self)} cases")
+            return frame.finish(first)
         buf = np.empty((max(1, min(CHUNK_CASES, n)), self._layout.case_size), dtype=np.uint8)
         got = 0
         while got < n:
@@ -334,7 +404,7 @@ class Reader:
             with self._lock:
                 if self._pos >= len(self):
                     return
-                df = self._read_frame(CHUNK_CASES // 8, None, False, True, True)
+                df = self._read_frame(CHUNK_CASES, None, False, True, True)
             yield from df.itertuples(index=False, name=None)
 
 
