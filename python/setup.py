@@ -43,8 +43,9 @@ def _library_to_bundle():
         raise SystemExit("xovaio32: no library found and no source tree to build one; "
                          "set XOVAIO32_LIBRARY")
     out = os.path.join(HERE, "build", "library")
+    print(f"xovaio32: building the library in {out}", file=sys.stderr)
     subprocess.check_call(["cmake", "-S", ROOT, "-B", out, "-DCMAKE_BUILD_TYPE=Release",
-                           "-DBUILD_TESTING=OFF"])
+                           "-DXOVA_TESTS=OFF", "-DXOVA_EXAMPLES=OFF"])
     subprocess.check_call(["cmake", "--build", out, "-j2", "--target", "xovaio32"])
     return os.path.join(out, LIB)
 
