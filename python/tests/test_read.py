@@ -171,3 +171,23 @@ def test_many_cases_cross_chunk_boundaries(tmp_path):
     pd.testing.assert_frame_equal(back, df)
     mid, _ = xovaio32.read(path, rows=(n // 3, n - 5))
     pd.testing.assert_frame_equal(mid, df.iloc[n // 3:n - 5])
+
+
+@pytest.mark.parametrize("bulk", [True, False])
+def test_bytes_past_a_string_width_are_ignored(tmp_path, monkeypatch, bulk):
+    """Another writer may leave anything after a value within its last
+    8-byte element; it is not part of the value."""
+    from xovaio32 import _lib
+    path = str(tmp_path / "pad.data")
+    xovaio32.write(pd.DataFrame({"s": ["abc", "abc", "xy"], "n": [1.0, 2.0, 3.0]}), path,
+                   compress=False)
+    data = bytearray(open(path, "rb").read())
+    start = len(data) - 3 * 16
+    data[start + 3:start + 8] = b"\x00junk"
+    data[start + 16 + 3:start + 16 + 8] = b"other"
+    open(path, "wb").write(bytes(data))
+    if not bulk:
+        monkeypatch.setattr(_lib, "load_bulk", lambda: None)
+    df, _ = xovaio32.read(path)
+    assert df["s"].tolist() == ["abc", "abc", "xy"]
+    assert df["s"][0] is df["s"][1]  # one shared str per distinct value

@@ -98,13 +98,13 @@ static uint64_t HashRow(const unsigned char* row, long long width) {
   return h ^ (h >> 29);
 }
 
-/* Numbers the distinct rows of `rows` (n rows of `width` bytes) in order of
- * first appearance: codes[i] is row i's number and first[c] the first row
+/* Numbers the distinct rows of `rows` (n rows `stride` bytes apart, of which
+ * the first `width` count) in order of first appearance: codes[i] is row i's number and first[c] the first row
  * numbered c (`first` has room for n). Returns the number of distinct rows,
  * or -1 when memory runs out. Survey answers repeat, so turning each
  * distinct row into a text once is what makes string columns cheap. */
-BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long width,
-                                     long long* codes, long long* first) {
+BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long stride,
+                                     long long width, long long* codes, long long* first) {
   const unsigned char* base = (const unsigned char*)rows;
   size_t cap = 1024;
   long long distinct = 0, i;
@@ -112,7 +112,7 @@ BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long wi
   if (!table) return -1;
   memset(table, 0xFF, cap * sizeof *table);
   for (i = 0; i < n; ++i) {
-    const unsigned char* row = base + i * width;
+    const unsigned char* row = base + i * stride;
     size_t at = (size_t)HashRow(row, width) & (cap - 1);
     for (;;) {
       long long c = table[at];
@@ -122,7 +122,7 @@ BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long wi
         codes[i] = distinct++;
         break;
       }
-      if (memcmp(base + first[c] * width, row, (size_t)width) == 0) {
+      if (memcmp(base + first[c] * stride, row, (size_t)width) == 0) {
         codes[i] = c;
         break;
       }
@@ -137,7 +137,7 @@ BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long wi
       }
       memset(grown, 0xFF, bigger * sizeof *grown);
       for (k = 0; k < (size_t)distinct; ++k) {
-        size_t to = (size_t)HashRow(base + first[k] * width, width) & (bigger - 1);
+        size_t to = (size_t)HashRow(base + first[k] * stride, width) & (bigger - 1);
         while (grown[to] >= 0) to = (to + 1) & (bigger - 1);
         grown[to] = (long long)k;
       }

@@ -210,7 +210,7 @@ def load_bulk():
                                c_double, POINTER(c_longlong)]
                 fn = dll.xovaBulkFactorize
                 fn.restype = c_longlong
-                fn.argtypes = [c_void_p, c_longlong, c_longlong, c_void_p, c_void_p]
+                fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
                 _bulk = dll
                 return dll
         return None

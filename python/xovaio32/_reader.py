@@ -108,18 +108,18 @@ def decode_strings(raw: np.ndarray, width: int, encoding: str, missing=()) -> np
     n = raw.shape[0]
     if n == 0:
         return np.empty(0, dtype=object)
-    if width < raw.shape[1]:
-        raw[:, width:] = 0x20  # bytes past the width are not part of the value
     bulk = _lib.load_bulk()
     if bulk is not None:
         codes = np.empty(n, dtype=np.int64)
         first = np.empty(n, dtype=np.int64)
-        k = bulk.xovaBulkFactorize(raw.ctypes.data, n, raw.shape[1], codes.ctypes.data,
+        k = bulk.xovaBulkFactorize(raw.ctypes.data, n, raw.shape[1], width, codes.ctypes.data,
                                    first.ctypes.data)
         if k < 0:
             raise MemoryError("out of memory while sorting out the string values")
         first = first[:k]
     else:
+        if width < raw.shape[1]:
+            raw[:, width:] = 0x20  # bytes past the width are not part of the value
         codes, first = _factorize_rows(raw.view(np.uint64))
     texts = [decode(raw[i, :width].tobytes().rstrip(b" "), encoding) for i in first]
     table = np.empty(len(texts), dtype=object)
