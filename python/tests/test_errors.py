@@ -91,3 +91,14 @@ def test_help_documents_the_api():
     for name in ("read(path", "write(df", "read_dask(", "class Reader", "class Writer",
                  "class Metadata", "class Error", "XOVAIO32_LIBRARY"):
         assert name in text, name
+
+
+def test_errors_survive_pickling_with_their_fields(tmp_path):
+    import pickle
+    with pytest.raises(xovaio32.FileError) as info:
+        xovaio32.read(str(tmp_path / "nosuch.data"))
+    back = pickle.loads(pickle.dumps(info.value))
+    assert type(back) is xovaio32.FileError and str(back) == str(info.value)
+    assert (back.code, back.name, back.path) == (1, "XOVA_FILE_OPEN_ERROR", info.value.path)
+    w = pickle.loads(pickle.dumps(xovaio32.XovaWarning(-4, "cut")))
+    assert (w.code, w.name, str(w)) == (-4, "XOVA_LABEL_TRUNCATED", "cut")

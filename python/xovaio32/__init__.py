@@ -48,6 +48,12 @@ __all__ = [
 
 __version__ = "1.0.0"
 
+# Shown as xovaio32.Error (not xovaio32._errors.Error) in tracebacks and help().
+for _cls in (DictionaryError, Error, FileError, XovaWarning, Metadata, MultipleResponseSet,
+             Variable, Reader, Writer):
+    _cls.__module__ = __name__
+del _cls
+
 
 def read_dask(path, npartitions=None, columns=None, value_labels=False, user_missing=False,
               encoding="utf-8"):

@@ -52,34 +52,47 @@ BULK_API int xovaBulkWrite(WholeCaseOut out, int handle, const char* in, long lo
   return rc;
 }
 
-/* Reads up to `count` cases and scatters each into columns: numeric element
- * numOffsets[j] (in bytes) of a case goes to numOut[j][i], the system-missing
- * value `sysmis` becoming NaN; strSlots[j] bytes from strOffsets[j] go to
- * strOut[j] + i * strSlots[j]. The case passes through `scratch` (caseSize
- * bytes), so it is in cache while it is taken apart, and the columns are
- * written once, in order. Stops at the first result that is not XOVA_OK;
- * `done` receives the number of cases read. */
+/* Reads up to `count` cases and takes them apart into columns: numeric
+ * element numOffsets[j] (in bytes) of case i goes to numOut[j][i], the
+ * system-missing value `sysmis` becoming NaN; strSlots[j] bytes from
+ * strOffsets[j] go to strOut[j] + i * strSlots[j]. Cases are read in groups
+ * of up to `group` into `scratch` (group * caseSize bytes, small enough to
+ * stay in cache), then each column is written for the whole group, in order.
+ * Stops at the first result that is not XOVA_OK; `done` receives the number
+ * of cases read. */
 BULK_API int xovaBulkReadColumns(WholeCaseIn in, int handle, long long count, long long caseSize,
-                                 char* scratch, int nNum, const long long* numOffsets,
-                                 double* const* numOut, int nStr, const long long* strOffsets,
-                                 const long long* strSlots, char* const* strOut, double sysmis,
-                                 long long* done) {
+                                 char* scratch, long long group, int nNum,
+                                 const long long* numOffsets, double* const* numOut, int nStr,
+                                 const long long* strOffsets, const long long* strSlots,
+                                 char* const* strOut, double sysmis, long long* done) {
   long long i = 0;
   int rc = XOVA_OK;
   const double nan = NAN;
-  (void)caseSize;
-  for (; i < count; ++i) {
+  while (i < count) {
+    long long got = 0, want = count - i < group ? count - i : group, k;
     int j;
-    rc = in(handle, scratch);
-    if (rc != XOVA_OK) break;
+    for (; got < want; ++got) {
+      rc = in(handle, scratch + got * caseSize);
+      if (rc != XOVA_OK) break;
+    }
     for (j = 0; j < nNum; ++j) {
-      double v;
-      memcpy(&v, scratch + numOffsets[j], sizeof v);
-      numOut[j][i] = v == sysmis ? nan : v;
+      const char* from = scratch + numOffsets[j];
+      double* to = numOut[j] + i;
+      for (k = 0; k < got; ++k) {
+        double v;
+        memcpy(&v, from + k * caseSize, sizeof v);
+        to[k] = v == sysmis ? nan : v;
+      }
     }
     for (j = 0; j < nStr; ++j) {
-      memcpy(strOut[j] + i * strSlots[j], scratch + strOffsets[j], (size_t)strSlots[j]);
+      const char* from = scratch + strOffsets[j];
+      char* to = strOut[j] + i * strSlots[j];
+      for (k = 0; k < got; ++k) {
+        memcpy(to + k * strSlots[j], from + k * caseSize, (size_t)strSlots[j]);
+      }
     }
+    i += got;
+    if (rc != XOVA_OK) break;
   }
   if (done) *done = i;
   return rc;

@@ -131,6 +131,10 @@ class Error(Exception):
         parts.append(tail)
         super().__init__(": ".join(parts))
 
+    def __reduce__(self):
+        # Errors cross process boundaries (dask workers) with their fields.
+        return (type(self), (self.code, self.path, self.detail, self.name))
+
 
 class FileError(Error):
     """The file could not be opened, read or written, or is damaged
@@ -162,3 +166,6 @@ class XovaWarning(UserWarning):
         super().__init__(message)
         self.code = code
         self.name = code_name(code)
+
+    def __reduce__(self):
+        return (type(self), (self.code, str(self)))

@@ -205,8 +205,8 @@ def load_bulk():
                                    POINTER(c_longlong)]
                 fn = dll.xovaBulkReadColumns
                 fn.restype = c_int
-                fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_int,
-                               c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
+                fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_longlong,
+                               c_int, c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
                                c_double, POINTER(c_longlong)]
                 fn = dll.xovaBulkFactorize
                 fn.restype = c_longlong

@@ -193,7 +193,8 @@ class _Frame:
         """Reads ``n`` cases straight into the columns through the compiled
         loop (system-missing already NaN). Returns (cases read, last result)."""
         fn = _lib.function_address("xovaWholeCaseIn")
-        scratch = np.empty(max(8, self.layout.case_size), dtype=np.uint8)
+        group = max(1, (32 << 10) // max(8, self.layout.case_size))  # about 32 KB of cases
+        scratch = np.empty(group * max(8, self.layout.case_size), dtype=np.uint8)
         num_off = np.array([self.layout.offsets[nm] for nm in self.numeric], dtype=np.int64)
         num_base = np.array([self.block[r].ctypes.data for r in range(len(self.numeric))],
                             dtype=np.uint64)
@@ -207,10 +208,10 @@ class _Frame:
             want = min(step, n - got)
             num_ptr = num_base + np.uint64(8 * got)
             str_ptr = str_base + (slots * got).astype(np.uint64)
-            rc = bulk.xovaBulkReadColumns(fn, h, want, self.layout.case_size, scratch.ctypes.data,
-                                          len(num_off), num_off.ctypes.data, num_ptr.ctypes.data,
-                                          len(names), str_off.ctypes.data, slots.ctypes.data,
-                                          str_ptr.ctypes.data, self.sysmis, byref(done))
+            rc = bulk.xovaBulkReadColumns(
+                fn, h, want, self.layout.case_size, scratch.ctypes.data, group, len(num_off),
+                num_off.ctypes.data, num_ptr.ctypes.data, len(names), str_off.ctypes.data,
+                slots.ctypes.data, str_ptr.ctypes.data, self.sysmis, byref(done))
             got += done.value
             if done.value < want:
                 break
