@@ -92,3 +92,15 @@ def test_read_dask_edge_cases(tmp_path):
     assert len(xovaio32.read_dask(empty, npartitions=2).compute()) == 0
     with pytest.raises(ValueError):
         xovaio32.read_dask(path, npartitions=0)
+
+
+def test_read_dask_reports_a_damaged_partition_from_a_worker_process(big, tmp_path):
+    pytest.importorskip("dask.dataframe")
+    path, _ = big
+    cut = str(tmp_path / "cut.data")
+    data = open(path, "rb").read()
+    open(cut, "wb").write(data[:len(data) * 3 // 4])
+    ddf = xovaio32.read_dask(cut, npartitions=4)
+    with pytest.raises(xovaio32.FileError) as info:
+        ddf.compute(scheduler="processes")
+    assert info.value.name == "XOVA_BAD_CASE_DATA" and info.value.path == cut
