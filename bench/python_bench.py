@@ -23,6 +23,7 @@ or build/ of this tree when unset). Exits 3 when a target was missed.
 """
 
 import argparse
+import importlib.util
 import os
 import statistics
 import subprocess
@@ -83,7 +84,7 @@ def baseline_write(df: pd.DataFrame, path: str) -> None:
             else:
                 w.add_numeric(c)
         w.commit()
-        packer = _writer._Packer(w, df)
+        packer = _writer._Packer(w, {c: df[c] for c in df.columns}, len(df))
         with open(path, "wb") as f:
             for start in range(0, len(df), _writer.CHUNK_CASES):
                 packer.pack(start, min(len(df), start + _writer.CHUNK_CASES)).tofile(f)
@@ -157,11 +158,8 @@ def main() -> int:
     df = workload(n)
 
     df.to_csv(p("table.csv"), index=False)
-    try:
-        import dask  # noqa: F401
-        have_dask = True
-    except ImportError:
-        have_dask = False
+    have_dask = importlib.util.find_spec("dask") is not None
+    if not have_dask:
         print("dask not installed: read_dask not measured")
     runs = {k: [] for k in ("write_u", "write_c", "write_base", "read_u", "read_c",
                             "read_base", "csv", "dask")}

@@ -4,7 +4,6 @@ The sweeps run in a child interpreter, so a crash shows up as a failed test
 with the file that caused it instead of ending the test run."""
 
 import json
-import os
 import struct
 import subprocess
 import sys
@@ -24,7 +23,8 @@ src, scratch, mode = sys.argv[2], sys.argv[3], sys.argv[4]
 data = open(src, "rb").read()
 variants = []
 if mode == "truncate":
-    cuts = sorted(set(list(range(0, 400, 7)) + list(range(400, len(data), max(1, len(data) // 60)))))
+    step = max(1, len(data) // 60)
+    cuts = sorted(set(list(range(0, 400, 7)) + list(range(400, len(data), step))))
     variants = [(f"cut at {c}", data[:c]) for c in cuts if c < len(data)]
 else:
     rng = random.Random(int(mode))

@@ -4,9 +4,7 @@ import os
 import shutil
 import subprocess
 import sys
-import warnings
 
-import pandas as pd
 import pytest
 
 import xovaio32

@@ -10,7 +10,7 @@ import pandas as pd
 import pytest
 
 import xovaio32
-from conftest import RAW_TEXT, write_survey
+from conftest import RAW_TEXT
 
 
 def test_dictionary_is_read_in_full(survey):

@@ -161,8 +161,8 @@ def test_abandoned_create_leaves_nothing(tmp_path):
 
 def test_empty_frame_and_no_rows(tmp_path):
     path = str(tmp_path / "empty.data")
-    xovaio32.write(pd.DataFrame({"a": pd.Series([], dtype=float), "s": pd.Series([], dtype=object)}),
-                   path)
+    empty = pd.DataFrame({"a": pd.Series([], dtype=float), "s": pd.Series([], dtype=object)})
+    xovaio32.write(empty, path)
     df, meta = xovaio32.read(path)
     assert len(df) == 0 and list(df.columns) == ["a", "s"] and meta.n_cases == 0
     with pytest.raises(xovaio32.Error, match="XOVA_EMPTY_DICTIONARY"):

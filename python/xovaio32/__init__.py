@@ -11,8 +11,8 @@ Reading::
     meta.variables["age"].label                          # the dictionary
 
     with xovaio32.open("survey.data") as r:              # streaming
-        for batch in iter(lambda: r.read_batch(10000), None):
-            if batch.empty: break
+        while not (batch := r.read_batch(10000)).empty:
+            ...
 
 Writing::
 
@@ -29,10 +29,11 @@ Larger than memory, or one machine: ``read_dask("survey.data", npartitions=8)``.
 Failures raise ``xovaio32.Error`` (``.code``, ``.name``, ``.path``);
 warnings of the library (a text cut to fit) are ``XovaWarning`` warnings.
 The shared library is found through ``XOVAIO32_LIBRARY``, then a copy in the
-package, then the system's search path. Opens and closes are serialised, so
-readers and writers may be used from several threads (each from one thread
-at a time).
+package, then the system's search path. Opens and closes are serialised and each
+reader and writer locks itself, so they may be used from several threads.
 """
+
+from typing import Optional, Sequence
 
 from ._errors import DictionaryError, Error, FileError, XovaWarning, code_name
 from ._lib import library_path
@@ -55,11 +56,13 @@ for _cls in (DictionaryError, Error, FileError, XovaWarning, Metadata, MultipleR
 del _cls
 
 
-def read_dask(path, npartitions=None, columns=None, value_labels=False, user_missing=False,
-              encoding="utf-8"):
+def read_dask(path, npartitions: Optional[int] = None, columns: Optional[Sequence[str]] = None,
+              value_labels: bool = False, user_missing: bool = False,
+              encoding: str = "utf-8"):
     """Reads a Dataset file as a dask DataFrame whose partitions are case
     ranges; each partition is read by a worker with its own handle after a
-    seek. The computed result equals ``read(path, ...)[0]``. Works on dask's
+    seek. The computed result equals ``read(path, ...)[0]``. ``npartitions``
+    None: about 64 MB of case data each. Works on dask's
     threaded and process schedulers and on a distributed cluster (the
     workers need this package and the library). Needs the dask package."""
     from ._dask import read_dask as _read_dask

@@ -2,8 +2,6 @@
 
 from __future__ import annotations
 
-import ctypes
-import math
 import os
 import threading
 import warnings

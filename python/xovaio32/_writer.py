@@ -16,11 +16,12 @@ import numpy as np
 import pandas as pd
 
 from . import _lib
-from ._errors import DictionaryError, Error, FileError
+from ._errors import DictionaryError, Error
 from ._meta import (Metadata, MultipleResponseSet, Variable, encode, format_mr_sets,
                     format_variable_sets, read_metadata, value_text)
 
-CHUNK_CASES = 32768
+#: Cases packed per call of the case loop: a buffer that stays in cache.
+CHUNK_CASES = 4096
 
 _NAME_PROBLEMS = {
     1: "it begins with '#'",
@@ -496,13 +497,16 @@ class Writer:
             for row in rows:
                 self.write_row(row)
             return
+        self._write_columns({name: rows[name] for name in rows.columns}, len(rows))
+
+    def _write_columns(self, columns: Dict[str, pd.Series], n: int) -> None:
         with self._lock:
             self.commit()
-            for name in rows.columns:
+            for name in columns:
                 self._var(name)
-            packer = _Packer(self, rows)
-            for start in range(0, len(rows), CHUNK_CASES):
-                self._put(packer.pack(start, min(len(rows), start + CHUNK_CASES)))
+            packer = _Packer(self, columns, n)
+            for start in range(0, n, CHUNK_CASES):
+                self._put(packer.pack(start, min(n, start + CHUNK_CASES)))
 
     def close(self) -> None:
         """Commits the dictionary if needed and finishes the file; a new file
@@ -533,15 +537,14 @@ class Writer:
 class _Packer:
     """Turns the columns of a DataFrame into whole-case records."""
 
-    def __init__(self, writer: Writer, df: pd.DataFrame, widths: Optional[dict] = None) -> None:
+    def __init__(self, writer: Writer, columns: Dict[str, pd.Series], n: int) -> None:
         self.w = writer
-        self.n = len(df)
+        self.n = n
         self.numeric: List[Tuple[int, np.ndarray]] = []
         self.strings: List[Tuple[int, int, np.ndarray, np.ndarray]] = []
-        for name in df.columns:
+        for name, col in columns.items():
             var = writer._vars[name]
             off = writer._offsets[name]
-            col = df[name]
             if var.width == 0:
                 values = numeric_values(col, name, writer.path)
                 self.numeric.append((off // 8, values))
@@ -552,8 +555,11 @@ class _Packer:
                 self.strings.append((off, slot, codes, table))
 
     def pack(self, start: int, stop: int) -> np.ndarray:
+        """Cases start..stop as records, in a buffer reused by the next call."""
         k = stop - start
-        rec = np.empty((k, self.w._case_size), dtype=np.uint8)
+        if getattr(self, "_buf", None) is None or self._buf.shape[0] < k:
+            self._buf = np.empty((k, self.w._case_size), dtype=np.uint8)
+        rec = self._buf[:k]
         rec[:] = self.w._blank
         doubles = rec.view(np.float64)
         sysmis = self.w._sysmis
@@ -698,13 +704,12 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None,
                 for v, t in mv.value_labels.items():
                     by_label.setdefault(t, v)
                 cats = [by_label.get(c, c) for c in col.cat.categories]
-                col = pd.Series(pd.Categorical.from_codes(col.cat.codes, cats
-                                                          ) if len(set(cats)) == len(cats)
-                                else np.array(cats, dtype=object)[col.cat.codes], index=df.index
-                                ).astype(object).where(col.notna(), None)
+                # code -1 (missing) takes the None at the end
+                col = pd.Series(np.array(cats + [None], dtype=object)[np.asarray(col.cat.codes)],
+                                index=df.index)
             if isinstance(col.dtype, pd.CategoricalDtype):
-                values, labels = _category_values(col.array, (mv.value_labels if mv and mv.width == 0
-                                                              else {}))
+                known = mv.value_labels if mv is not None and mv.width == 0 else {}
+                values, labels = _category_values(col.array, known)
                 columns[name] = pd.Series(values, index=df.index)
                 width = 0
                 attrs["value_labels"] = labels
@@ -716,7 +721,8 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None,
             else:
                 width = 0
                 columns[name] = col
-                if pd.api.types.is_integer_dtype(col.dtype) or pd.api.types.is_bool_dtype(col.dtype):
+                if pd.api.types.is_integer_dtype(col.dtype) or \
+                        pd.api.types.is_bool_dtype(col.dtype):
                     attrs["print_format"] = attrs["write_format"] = (5, 8, 0)
             if mv is not None:
                 attrs["label"] = mv.label
@@ -755,6 +761,5 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None,
                 w.set_mr_sets(metadata.mr_sets)
             if metadata.variable_sets:
                 w.set_variable_sets(metadata.variable_sets)
-        out = pd.DataFrame(columns, index=df.index, copy=False)
-        out.columns = [str(c) for c in out.columns]
-        w.write_rows(out)
+        # column by column: a DataFrame of them would copy every numeric column
+        w._write_columns({str(k): v for k, v in columns.items()}, len(df))
