@@ -90,3 +90,16 @@ def test_install_builds_the_library_when_there_is_none(tmp_path):
     _install(py, _source_tree(tmp_path, True), _clean_env(), timeout=1800)
     lib, value, bulk = _run(py, str(tmp_path), _clean_env())
     assert lib.endswith("xovaio32/libxovaio32.so") and value == "1.5" and bulk == "True"
+
+
+def test_case_loops_compile_warning_free():
+    """The compiled loops follow the project's warning rules (setuptools
+    builds them with its own flags, which are not these)."""
+    cc = shutil.which("gcc") or shutil.which("cc")
+    if cc is None:
+        pytest.fail("a C compiler is needed (scripts/deps installs gcc)")
+    out = subprocess.run([cc, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
+                          "-fsyntax-only", "-I", os.path.join(ROOT, "include"),
+                          os.path.join(PKG, "xovaio32", "_bulk.c")],
+                         capture_output=True, text=True, timeout=120)
+    assert out.returncode == 0, out.stderr

@@ -112,10 +112,10 @@ static uint64_t HashRow(const unsigned char* row, long long width) {
 }
 
 /* Numbers the distinct rows of `rows` (n rows `stride` bytes apart, of which
- * the first `width` count) in order of first appearance: codes[i] is row i's number and first[c] the first row
- * numbered c (`first` has room for n). Returns the number of distinct rows,
- * or -1 when memory runs out. Survey answers repeat, so turning each
- * distinct row into a text once is what makes string columns cheap. */
+ * the first `width` count) in order of first appearance: codes[i] is row i's number and first[c]
+ * the first row numbered c (`first` has room for n). Returns the number of distinct rows, or -1
+ * when memory runs out. Survey answers repeat, so turning each distinct row into a text once is
+ * what makes string columns cheap. */
 BULK_API long long xovaBulkFactorize(const char* rows, long long n, long long stride,
                                      long long width, long long* codes, long long* first) {
   const unsigned char* base = (const unsigned char*)rows;
