@@ -68,6 +68,7 @@ def test_read_dask_on_local_schedulers(big, scheduler):
     assert isinstance(ddf, dd.DataFrame)
 
 
+@pytest.mark.filterwarnings("ignore::DeprecationWarning")  # raised inside distributed
 def test_read_dask_on_a_local_cluster(big):
     distributed = pytest.importorskip("distributed")
     path, expected = big
