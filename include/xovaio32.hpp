@@ -471,10 +471,27 @@ class Writer : public CaseWriter {
     open_ = true;
   }
   // A new file with the dictionary (documents included) of an existing one.
+  // The library's copy leaves out the QEB GUID; it is carried over here.
   Writer(std::string path, const std::string& dictionaryFile) : CaseWriter(std::move(path)) {
+    std::string guid;
+    {
+      int source = -1;
+      Check(xovaOpenRead(dictionaryFile.c_str(), &source), dictionaryFile,
+            "cannot open for reading");
+      char text[260] = {0};
+      xovaGetQEBGUID(source, text);
+      xovaCloseRead(source);
+      guid = text;
+    }
     Check(xovaOpenWriteCopy(path_.c_str(), dictionaryFile.c_str(), &handle_), path_,
           "cannot start a copy of " + dictionaryFile);
     open_ = true;
+    const int rc = guid.empty() ? XOVA_OK : xovaSetQEBGUID(handle_, guid.c_str());
+    if (rc > XOVA_OK) {
+      xovaCloseWrite(handle_);
+      open_ = false;
+      throw Error(rc, path_, "QEB GUID");
+    }
   }
   ~Writer() {
     if (open_) xovaCloseWrite(handle_);

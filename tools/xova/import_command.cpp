@@ -170,7 +170,14 @@ class CaseFiller {
     case_ = blank_;
   }
 
-  void Header(const std::vector<std::string_view>& f) {
+  // Without a dictionary the variables were made from the columns, in order.
+  void Header(const std::vector<std::string_view>& f, bool positional) {
+    if (positional) {
+      if (f.size() != vars_.size())
+        throw CsvError(1, 0, "the header changed between the two passes");
+      for (const auto& v : vars_) targets_.push_back({v, w_.variable(v)});
+      return;
+    }
     std::map<std::string, std::string> byName;
     for (const auto& v : vars_) byName.emplace(Lower(v), v);
     std::set<std::string> seen;
@@ -268,6 +275,7 @@ int ImportCommand(const ImportOptions& o) {
         }
         if (std::ferror(stdin)) throw ToolError("standard input", "read", "failed");
         in.reset(spool);
+        std::rewind(in.get());
       }
       d = InferDictionary(in.get(), csvName);
       std::rewind(in.get());
@@ -289,7 +297,7 @@ int ImportCommand(const ImportOptions& o) {
     const long long size = o.csv == "-" ? -1 : FileSize(o.csv);
     Progress progress(o.quiet, static_cast<long>(size), "bytes");
     CsvInput csv([&](const std::vector<std::string_view>& f, long line) {
-      if (line == 1) filler.Header(f);
+      if (line == 1) filler.Header(f, inferred);
       else filler.Row(f, line);
     });
     csv.ReadAll(in.get(), [&](std::size_t bytes) { progress.set(static_cast<long>(bytes)); });
