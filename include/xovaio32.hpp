@@ -75,7 +75,7 @@ struct NumericLabel {
 };
 
 struct StringLabel {
-  std::string value;  // as the file holds it: padded with blanks to 8 bytes
+  std::string value;  // trailing blanks do not count
   std::string label;
 };
 
@@ -88,7 +88,7 @@ struct Variable {
   MissingValues missing;
   std::vector<NumericLabel> numericLabels;  // numeric variables
   std::vector<StringLabel> stringLabels;    // strings of width 1..8
-  int measureLevel = 0;  // 1 nominal, 2 ordinal, 3 scale
+  int measureLevel = 0;                     // 1 nominal, 2 ordinal, 3 scale
   int columnWidth = 0;
   int alignment = 0;  // 0 left, 1 right, 2 centre
 
@@ -139,7 +139,9 @@ inline VarRef MakeRef(int h, const std::string& file, const std::string& name) {
   return r;
 }
 
-inline std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+inline std::string Text(const char* s) {
+  return s ? std::string(s) : std::string();
+}
 
 inline Dictionary ReadDictionary(int h, const std::string& file) {
   Dictionary d;
@@ -174,23 +176,19 @@ inline Dictionary ReadDictionary(int h, const std::string& file) {
     int len = 0;
     if (Check(xovaGetVarLabelLong(h, vn, label, sizeof label, &len), file, op) == XOVA_OK)
       v.label = std::string(label, static_cast<std::size_t>(len));
-    Check(xovaGetVarPrintFormat(h, vn, &v.print.type, &v.print.decimals, &v.print.width), file,
-          op);
-    Check(xovaGetVarWriteFormat(h, vn, &v.write.type, &v.write.decimals, &v.write.width), file,
-          op);
+    Check(xovaGetVarPrintFormat(h, vn, &v.print.type, &v.print.decimals, &v.print.width), file, op);
+    Check(xovaGetVarWriteFormat(h, vn, &v.write.type, &v.write.decimals, &v.write.width), file, op);
     Check(xovaGetVarMeasureLevel(h, vn, &v.measureLevel), file, op);
     Check(xovaGetVarColumnWidth(h, vn, &v.columnWidth), file, op);
     Check(xovaGetVarAlignment(h, vn, &v.alignment), file, op);
     if (v.numeric()) {
       MissingValues& m = v.missing;
-      Check(xovaGetVarNMissingValues(h, vn, &m.code, &m.numbers[0], &m.numbers[1],
-                                     &m.numbers[2]),
+      Check(xovaGetVarNMissingValues(h, vn, &m.code, &m.numbers[0], &m.numbers[1], &m.numbers[2]),
             file, op);
       double* values = nullptr;
       char** labels = nullptr;
       int count = 0;
-      if (Check(xovaGetVarNValueLabels(h, vn, &values, &labels, &count), file, op) ==
-          XOVA_OK) {
+      if (Check(xovaGetVarNValueLabels(h, vn, &values, &labels, &count), file, op) == XOVA_OK) {
         try {
           for (int i = 0; i < count; ++i) v.numericLabels.push_back({values[i], labels[i]});
         } catch (...) {
@@ -206,8 +204,7 @@ inline Dictionary ReadDictionary(int h, const std::string& file) {
       char** values = nullptr;
       char** labels = nullptr;
       int count = 0;
-      if (Check(xovaGetVarCValueLabels(h, vn, &values, &labels, &count), file, op) ==
-          XOVA_OK) {
+      if (Check(xovaGetVarCValueLabels(h, vn, &values, &labels, &count), file, op) == XOVA_OK) {
         try {
           for (int i = 0; i < count; ++i) v.stringLabels.push_back({values[i], labels[i]});
         } catch (...) {
@@ -255,9 +252,9 @@ inline Dictionary ReadDictionary(int h, const std::string& file) {
 // One list call per group of variables with identical labels, so that they
 // share one label set in the file as they did in the source.
 template <typename Label, typename ValueOf>
-void DefineLabelGroups(const std::vector<std::pair<const Variable*, const std::vector<Label>*>>&
-                           labelled,
-                       ValueOf valueOf, int h, const std::string& file, bool numeric) {
+void DefineLabelGroups(
+    const std::vector<std::pair<const Variable*, const std::vector<Label>*>>& labelled,
+    ValueOf valueOf, int h, const std::string& file, bool numeric) {
   std::map<std::vector<std::pair<std::string, std::string>>, std::vector<const char*>> groups;
   std::vector<std::vector<std::pair<std::string, std::string>>> order;
   for (const auto& [var, labels] : labelled) {
@@ -284,15 +281,13 @@ void DefineLabelGroups(const std::vector<std::pair<const Variable*, const std::v
         std::memcpy(&v, e.first.data(), sizeof v);
         values.push_back(v);
       }
-      Check(xovaSetVarNValueLabels(h, names.data(), nv, values.data(),
-                                   labels.data(), nl),
-            file, op);
+      Check(xovaSetVarNValueLabels(h, names.data(), nv, values.data(), labels.data(), nl), file,
+            op);
     } else {
       std::vector<const char*> values;
       for (const auto& e : key) values.push_back(e.first.c_str());
-      Check(xovaSetVarCValueLabels(h, names.data(), nv, values.data(),
-                                   labels.data(), nl),
-            file, op);
+      Check(xovaSetVarCValueLabels(h, names.data(), nv, values.data(), labels.data(), nl), file,
+            op);
     }
   }
 }
@@ -324,8 +319,8 @@ inline void DefineDictionary(int h, const std::string& file, const Dictionary& d
         Check(xovaSetVarNMissingValues(h, vn, m.code, m.numbers[0], m.numbers[1], m.numbers[2]),
               file, op);
       } else {
-        Check(xovaSetVarCMissingValues(h, vn, m.code, m.strings[0].c_str(),
-                                       m.strings[1].c_str(), m.strings[2].c_str()),
+        Check(xovaSetVarCMissingValues(h, vn, m.code, m.strings[0].c_str(), m.strings[1].c_str(),
+                                       m.strings[2].c_str()),
               file, op);
       }
     }
@@ -405,7 +400,8 @@ class Reader {
     return true;
   }
   void seek(int caseNumber) {
-    Check(xovaSeekNextCase(handle_, caseNumber), path_, "seek to case " + std::to_string(caseNumber));
+    Check(xovaSeekNextCase(handle_, caseNumber), path_,
+          "seek to case " + std::to_string(caseNumber));
   }
   const char* caseData() const { return case_.data(); }
 

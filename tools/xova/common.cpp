@@ -52,7 +52,9 @@ extern "C" void OnSignal(int sig) {
   raise(sig);
 }
 
-std::string Errno() { return std::strerror(errno); }
+std::string Errno() {
+  return std::strerror(errno);
+}
 
 }  // namespace
 
@@ -148,8 +150,8 @@ void Progress::draw(long done, bool force) {
   char line[160];
   if (total_ > 0 && done <= total_ && rate > 0) {
     const long left = static_cast<long>((total_ - done) / rate);
-    std::snprintf(line, sizeof line, "\r%ld/%ld %s  %.0f/s  %ld:%02ld left  ", done, total_,
-                  unit_, rate, left / 60, left % 60);
+    std::snprintf(line, sizeof line, "\r%ld/%ld %s  %.0f/s  %ld:%02ld left  ", done, total_, unit_,
+                  rate, left / 60, left % 60);
   } else {
     std::snprintf(line, sizeof line, "\r%ld %s  %.0f/s  ", done, unit_, rate);
   }
@@ -170,7 +172,8 @@ std::string ByteOrderOf(const std::string& path) {
   const bool ok = pread(fd, b, 4, 64) == 4;
   close(fd);
   if (!ok) return "";
-  const std::uint32_t little = b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+  const std::uint32_t little =
+      b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
   return little >= 1 && little <= 3 ? "little" : "big";
 }
 

@@ -9,7 +9,9 @@ namespace xova_tool {
 namespace {
 
 // Blanks around unquoted fields are data, not padding.
-int NoSpace(unsigned char) { return 0; }
+int NoSpace(unsigned char) {
+  return 0;
+}
 
 // libcsv grows its field buffer without limit; this keeps it bounded.
 void* BoundedRealloc(void* p, std::size_t n) {
@@ -37,7 +39,9 @@ void CsvInput::OnField(void* s, std::size_t n, void* self) {
   static_cast<CsvInput*>(self)->Field(static_cast<const char*>(s), n);
 }
 
-void CsvInput::OnRecord(int c, void* self) { static_cast<CsvInput*>(self)->Record(c); }
+void CsvInput::OnRecord(int c, void* self) {
+  static_cast<CsvInput*>(self)->Record(c);
+}
 
 void CsvInput::Field(const char* s, std::size_t n) {
   if (failure_) return;
@@ -47,8 +51,8 @@ void CsvInput::Field(const char* s, std::size_t n) {
     return;
   }
   if (bytes_.size() + n > kMaxRecordBytes) {
-    failure_ = std::make_exception_ptr(CsvError(
-        line_ + 1, static_cast<long>(ends_.size()) + 1, "record larger than 64 MiB"));
+    failure_ = std::make_exception_ptr(
+        CsvError(line_ + 1, static_cast<long>(ends_.size()) + 1, "record larger than 64 MiB"));
     return;
   }
   if (n) bytes_.append(s, n);
@@ -90,9 +94,9 @@ void CsvInput::Feed(const char* data, std::size_t n) {
   Rethrow();
   if (used != n) {
     const int err = csv_error(parser_);
-    throw CsvError(line_ + 1, static_cast<long>(ends_.size()) + 1,
-                   err == CSV_EPARSE ? "malformed quote"
-                                     : std::string("cannot parse: ") + csv_strerror(err));
+    throw CsvError(
+        line_ + 1, static_cast<long>(ends_.size()) + 1,
+        err == CSV_EPARSE ? "malformed quote" : std::string("cannot parse: ") + csv_strerror(err));
   }
 }
 
@@ -102,8 +106,7 @@ void CsvInput::Finish() {
   Rethrow();
   if (csv_fini(parser_, OnField, OnRecord, this) != 0) {
     Rethrow();
-    throw CsvError(line_ + 1, static_cast<long>(ends_.size()) + 1,
-                   "a quoted field is not closed");
+    throw CsvError(line_ + 1, static_cast<long>(ends_.size()) + 1, "a quoted field is not closed");
   }
   Rethrow();
 }

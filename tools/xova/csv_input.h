@@ -68,8 +68,8 @@ class CsvInput {
 
   RecordFn fn_;
   csv_parser* parser_;
-  std::string bytes_;                // the current record's fields, end to end
-  std::vector<std::size_t> ends_;    // where each field ends in bytes_
+  std::string bytes_;              // the current record's fields, end to end
+  std::vector<std::size_t> ends_;  // where each field ends in bytes_
   std::vector<std::string_view> views_;
   long line_ = 0;
   int lastTerminator_ = 0;

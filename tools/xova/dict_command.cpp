@@ -19,8 +19,7 @@ std::string Number(double v) {
 }
 
 std::string FormatText(const xovaio32::Format& f) {
-  return std::to_string(f.type) + ":" + std::to_string(f.width) + "." +
-         std::to_string(f.decimals);
+  return std::to_string(f.type) + ":" + std::to_string(f.width) + "." + std::to_string(f.decimals);
 }
 
 std::string MissingText(const xovaio32::Variable& v) {
@@ -43,19 +42,27 @@ std::string MissingText(const xovaio32::Variable& v) {
 
 const char* MeasureText(int level) {
   switch (level) {
-    case 1: return "nominal";
-    case 2: return "ordinal";
-    case 3: return "scale";
-    default: return "?";
+    case 1:
+      return "nominal";
+    case 2:
+      return "ordinal";
+    case 3:
+      return "scale";
+    default:
+      return "?";
   }
 }
 
 const char* AlignText(int a) {
   switch (a) {
-    case 0: return "left";
-    case 1: return "right";
-    case 2: return "center";
-    default: return "?";
+    case 0:
+      return "left";
+    case 1:
+      return "right";
+    case 2:
+      return "center";
+    default:
+      return "?";
   }
 }
 
@@ -63,11 +70,16 @@ const char* AlignText(int a) {
 std::string Shown(const std::string& s) {
   std::string out;
   for (unsigned char c : s) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else if (c < 0x20) out += '?';
-    else out += static_cast<char>(c);
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c < 0x20)
+      out += '?';
+    else
+      out += static_cast<char>(c);
   }
   return out;
 }
@@ -120,8 +132,10 @@ void PrintTable(const xovaio32::Dictionary& d) {
 int DictCommand(const std::string& file, bool asJson) {
   xovaio32::Reader r(file);
   const xovaio32::Dictionary d = r.dictionary();
-  if (asJson) std::cout << DictionaryToJson(d).dump(1) << '\n';
-  else PrintTable(d);
+  if (asJson)
+    std::cout << DictionaryToJson(d).dump(1) << '\n';
+  else
+    PrintTable(d);
   std::cout.flush();
   std::fflush(stdout);
   if (!std::cout || std::ferror(stdout)) throw ToolError("standard output", "write", "failed");

@@ -38,6 +38,8 @@ const json* Member(const json& obj, const char* key) {
 
 int IntOf(const json& j, const std::string& where) {
   if (!j.is_number_integer()) Fail(where, "expected an integer");
+  if (j.is_number_unsigned() && j.get<unsigned long long>() > 0x7FFFFFFFull)
+    Fail(where, "integer out of range");
   const auto v = j.get<long long>();
   if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
     Fail(where, "integer out of range");
@@ -70,10 +72,14 @@ Format FormatOf(const json& j, const std::string& where) {
   if (!j.is_object()) Fail(where, "expected an object with type, width and decimals");
   Format f;
   for (const auto& [key, value] : j.items()) {
-    if (key == "type") f.type = IntOf(value, where + ".type");
-    else if (key == "width") f.width = IntOf(value, where + ".width");
-    else if (key == "decimals") f.decimals = IntOf(value, where + ".decimals");
-    else Fail(where + "." + key, "unknown key");
+    if (key == "type")
+      f.type = IntOf(value, where + ".type");
+    else if (key == "width")
+      f.width = IntOf(value, where + ".width");
+    else if (key == "decimals")
+      f.decimals = IntOf(value, where + ".decimals");
+    else
+      Fail(where + "." + key, "unknown key");
   }
   return f;
 }
@@ -153,8 +159,10 @@ Variable VariableFromJson(const json& j, const std::string& where) {
         Fail(w + ".values", "needs exactly " + std::to_string(n) + " values");
       for (int i = 0; i < n; ++i) {
         const std::string wi = w + ".values[" + std::to_string(i) + "]";
-        if (v.numeric()) v.missing.numbers[i] = NumberOf((*values)[i], wi);
-        else v.missing.strings[i] = TextOf((*values)[i], wi);
+        if (v.numeric())
+          v.missing.numbers[i] = NumberOf((*values)[i], wi);
+        else
+          v.missing.strings[i] = TextOf((*values)[i], wi);
       }
     } else if (key == "value_labels") {
       if (!value.is_array()) Fail(w, "expected an array");
@@ -164,11 +172,11 @@ Variable VariableFromJson(const json& j, const std::string& where) {
         if (!e.is_object() || e.size() != 2 || !e.contains("value") || !e.contains("label"))
           Fail(wi, "expected {\"value\": ..., \"label\": ...}");
         if (v.numeric())
-          v.numericLabels.push_back({NumberOf(e["value"], wi + ".value"),
-                                     TextOf(e["label"], wi + ".label")});
+          v.numericLabels.push_back(
+              {NumberOf(e["value"], wi + ".value"), TextOf(e["label"], wi + ".label")});
         else
-          v.stringLabels.push_back({TextOf(e["value"], wi + ".value"),
-                                    TextOf(e["label"], wi + ".label")});
+          v.stringLabels.push_back(
+              {TextOf(e["value"], wi + ".value"), TextOf(e["label"], wi + ".label")});
       }
     } else {
       Fail(w, "unknown key");
@@ -226,7 +234,8 @@ Dictionary DictionaryFromJson(const json& j) {
     } else if (key == "date_info") {
       if (!value.is_array()) Fail(key, "expected an array of integers");
       std::size_t i = 0;
-      for (const json& e : value) d.dateInfo.push_back(IntOf(e, key + "[" + std::to_string(i++) + "]"));
+      for (const json& e : value)
+        d.dateInfo.push_back(IntOf(e, key + "[" + std::to_string(i++) + "]"));
     } else if (key == "qeb") {
       std::string why;
       if (!TextFromJson(value, d.qeb, why)) Fail(key, why);

@@ -4,15 +4,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <memory>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -34,7 +34,7 @@ struct Column {
   xovaio32::VarRef ref;
   std::string jsonKey;  // "name": for jsonl
   std::map<double, std::string> numberLabels;
-  std::map<std::string, std::string> stringLabels;  // by the value padded to 8
+  std::map<std::string, std::string> stringLabels;  // by the value without trailing blanks
 };
 
 std::uint64_t Bits(double v) {
@@ -94,9 +94,7 @@ class CaseFormatter {
         std::size_t n = static_cast<std::size_t>(c.ref.width);
         while (n > 0 && at[n - 1] == ' ') --n;
         if (labels_ && !c.stringLabels.empty()) {
-          std::string key(at, static_cast<std::size_t>(c.ref.width));
-          key.resize(8, ' ');
-          const auto it = c.stringLabels.find(key);
+          const auto it = c.stringLabels.find(std::string(at, n));
           if (it != c.stringLabels.end()) {
             Text(out, it->second);
             continue;
@@ -113,9 +111,15 @@ class CaseFormatter {
   char Separator() const { return kind_ == Kind::kTsv ? '\t' : ','; }
   void Text(std::string& out, std::string_view s) const {
     switch (kind_) {
-      case Kind::kCsv: AppendCsvField(out, s, ','); break;
-      case Kind::kTsv: AppendTsvField(out, s); break;
-      case Kind::kJsonl: AppendJsonText(out, s); break;
+      case Kind::kCsv:
+        AppendCsvField(out, s, ',');
+        break;
+      case Kind::kTsv:
+        AppendTsvField(out, s);
+        break;
+      case Kind::kJsonl:
+        AppendJsonText(out, s);
+        break;
     }
   }
   Kind kind_;
@@ -154,7 +158,11 @@ std::vector<Column> ChooseColumns(const xovaio32::Reader& r, const xovaio32::Dic
     c.jsonKey = key + ":";
     if (labels) {
       for (const auto& l : v->numericLabels) c.numberLabels.emplace(l.value, l.label);
-      for (const auto& l : v->stringLabels) c.stringLabels.emplace(l.value, l.label);
+      for (const auto& l : v->stringLabels) {
+        std::string value = l.value;
+        while (!value.empty() && value.back() == ' ') value.pop_back();
+        c.stringLabels.emplace(value, l.label);
+      }
     }
     cols.push_back(std::move(c));
   }
@@ -230,7 +238,9 @@ void Append(int from, Sink& to) {
 }  // namespace
 
 int ExportCommand(const ExportOptions& o) {
-  const Kind kind = o.format == "tsv" ? Kind::kTsv : o.format == "jsonl" ? Kind::kJsonl : Kind::kCsv;
+  const Kind kind = o.format == "tsv"     ? Kind::kTsv
+                    : o.format == "jsonl" ? Kind::kJsonl
+                                          : Kind::kCsv;
   const Rows rows = o.rows.empty() ? Rows{} : ParseRows(o.rows);
 
   xovaio32::Reader r(o.file);

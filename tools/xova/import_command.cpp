@@ -57,7 +57,9 @@ std::string Quoted(std::string_view s) {
   return q + "\"";
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // A valid, unused variable name for a header; `used` holds folded names.
 std::string RepairName(const std::string& header, long column, std::set<std::string>& used) {
@@ -65,8 +67,8 @@ std::string RepairName(const std::string& header, long column, std::set<std::str
   if (xovaValidateVarname(name.c_str()) != XOVA_NAME_VALID) {
     std::string fixed;
     for (char c : name) {
-      const bool ok = IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-                      c == '@';
+      const bool ok =
+          IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '@';
       fixed += ok ? c : '_';
     }
     if (fixed.empty() || !IsAsciiLetter(fixed[0])) fixed = "v" + fixed;
@@ -103,8 +105,9 @@ xovaio32::Dictionary InferDictionary(std::FILE* in, const std::string& csvName) 
     }
     if (f.size() == 1 && f[0].empty() && headers.size() > 1) return;  // a blank line
     if (f.size() != headers.size())
-      throw CsvError(line, 0, std::to_string(f.size()) + " fields where the header has " +
-                                  std::to_string(headers.size()));
+      throw CsvError(line, 0,
+                     std::to_string(f.size()) + " fields where the header has " +
+                         std::to_string(headers.size()));
     for (std::size_t i = 0; i < f.size(); ++i) {
       ColumnStats& s = stats[i];
       std::string_view v = f[i];
@@ -186,9 +189,9 @@ class CaseFiller {
       const auto it = byName.find(Lower(col));
       if (it == byName.end()) {
         if (!o_.ignoreExtraColumns)
-          throw CsvError(1, static_cast<long>(i) + 1,
-                         "column " + Quoted(col) +
-                             " names no variable (--ignore-extra-columns skips it)");
+          throw CsvError(
+              1, static_cast<long>(i) + 1,
+              "column " + Quoted(col) + " names no variable (--ignore-extra-columns skips it)");
         targets_.push_back({col, xovaio32::VarRef{0, 0, -1}});
         continue;
       }
@@ -198,16 +201,19 @@ class CaseFiller {
     }
     for (const auto& v : vars_) {
       if (!seen.count(Lower(v)) && !o_.allowMissingColumns)
-        throw CsvError(1, 0, "variable " + v + " has no column (--allow-missing-columns "
-                             "leaves it system-missing or blank)");
+        throw CsvError(1, 0,
+                       "variable " + v +
+                           " has no column (--allow-missing-columns "
+                           "leaves it system-missing or blank)");
     }
   }
 
   void Row(const std::vector<std::string_view>& f, long line) {
     if (f.size() == 1 && f[0].empty() && targets_.size() > 1) return;  // a blank line
     if (f.size() != targets_.size())
-      throw CsvError(line, 0, std::to_string(f.size()) + " fields where the header has " +
-                                  std::to_string(targets_.size()));
+      throw CsvError(line, 0,
+                     std::to_string(f.size()) + " fields where the header has " +
+                         std::to_string(targets_.size()));
     std::memcpy(case_.data(), blank_.data(), case_.size());
     for (std::size_t i = 0; i < f.size(); ++i) {
       const Target& t = targets_[i];
@@ -297,8 +303,10 @@ int ImportCommand(const ImportOptions& o) {
     const long long size = o.csv == "-" ? -1 : FileSize(o.csv);
     Progress progress(o.quiet, static_cast<long>(size), "bytes");
     CsvInput csv([&](const std::vector<std::string_view>& f, long line) {
-      if (line == 1) filler.Header(f, inferred);
-      else filler.Row(f, line);
+      if (line == 1)
+        filler.Header(f, inferred);
+      else
+        filler.Row(f, line);
     });
     csv.ReadAll(in.get(), [&](std::size_t bytes) { progress.set(static_cast<long>(bytes)); });
     progress.finish();

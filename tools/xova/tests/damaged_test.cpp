@@ -22,12 +22,15 @@ void WriteBytes(const std::string& path, const Bytes& b) {
 // Runs every reading command; all must end in 0 or 1, and 1 with a message.
 void ExpectNoCrash(const ScratchDir& dir, const std::string& file) {
   const std::vector<std::vector<std::string>> commands = {
-      {"info", file},          {"info", "--json", file},
-      {"dict", file},          {"dict", "--json", file},
+      {"info", file},
+      {"info", "--json", file},
+      {"dict", file},
+      {"dict", "--json", file},
       {"export", file, "--labels"},
       {"export", file, "--format", "jsonl", "--jobs", "2"},
       {"export", file, "--rows", "3:", "-o", dir.File("out.csv")},
-      {"check", file},         {"copy", file, dir.File("copy.data")}};
+      {"check", file},
+      {"copy", file, dir.File("copy.data")}};
   for (const auto& c : commands) {
     std::remove(dir.File("out.csv").c_str());
     const RunResult r = RunXova(c);
@@ -56,9 +59,9 @@ class Damaged : public ::testing::TestWithParam<int> {
 };
 
 TEST_P(Damaged, CutShortAnywhere) {
-  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, std::size_t{100}, std::size_t{176},
-                          std::size_t{400}, bytes_.size() / 2, bytes_.size() - 300,
-                          bytes_.size() - 5}) {
+  for (std::size_t cut :
+       {std::size_t{0}, std::size_t{3}, std::size_t{100}, std::size_t{176}, std::size_t{400},
+        bytes_.size() / 2, bytes_.size() - 300, bytes_.size() - 5}) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
     WriteBytes(bad_, Bytes(bytes_.begin(), bytes_.begin() + static_cast<long>(cut)));
     ExpectNoCrash(dir_, bad_);

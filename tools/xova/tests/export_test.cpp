@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "read/survey_sample.h"
 #include "sample_files.h"
 #include "support/scratch_dir.h"
 #include "xova_run.h"
@@ -36,8 +37,12 @@ class Export : public ::testing::Test {
     w.define(d);
     w.commit();
     const auto n = w.variable("num"), s = w.variable("Str");
-    const double values[] = {1.5, xovaSysmisVal(), std::numeric_limits<double>::quiet_NaN(),
-                             -0.0, 1e21, -std::numeric_limits<double>::infinity()};
+    const double values[] = {1.5,
+                             xovaSysmisVal(),
+                             std::numeric_limits<double>::quiet_NaN(),
+                             -0.0,
+                             1e21,
+                             -std::numeric_limits<double>::infinity()};
     const char* strings[] = {"a,b", "q\"x", "l\nm", "  ", "t\tu\\", "\xff\xfe"};
     for (int i = 0; i < 6; ++i) {
       w.setNumber(n, values[i]);
@@ -137,6 +142,22 @@ TEST_P(ExportJobs, GiveTheBytesOfOneThread) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Compression, ExportJobs, ::testing::Bool());
+
+}  // namespace
+}  // namespace xova_test
+
+namespace xova_test {
+namespace {
+
+TEST(ExportLabels, StringLabelsOfAFileRead) {
+  ScratchDir dir;
+  const std::string f = dir.File("s.data");
+  ASSERT_EQ(WriteSurveySample(f, 1, 4), 0);
+  const RunResult r = RunXova({"export", f, "--labels", "--columns", "code,Score"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // code "a" is labelled "Answer A"; Score 1 "low", 2 "high".
+  EXPECT_EQ(r.out, "code,Score\nAnswer A,0\nbcd,low\n  x,high\n,\n");
+}
 
 }  // namespace
 }  // namespace xova_test

@@ -1,6 +1,7 @@
 // xova import: inferred dictionaries, matching columns to variables, and
 // every kind of bad input stopping the import with its place and no file.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "sample_files.h"
 #include "support/scratch_dir.h"
@@ -31,11 +32,11 @@ class Import : public ::testing::Test {
 };
 
 TEST_F(Import, InfersTypesWidthsAndRepairsNames) {
-  const std::string csv = Csv(
-      "id,2nd try,ALL,name,Name,empty\n"
-      "1,2.5,x,Anna,a,\n"
-      "2,,yy,\"Bo, \"\"B\"\"\",b,\n"
-      "3,-inf,zzz,Cy,c,\n");
+  const std::string csv =
+      Csv("id,2nd try,ALL,name,Name,empty\n"
+          "1,2.5,x,Anna,a,\n"
+          "2,,yy,\"Bo, \"\"B\"\"\",b,\n"
+          "3,-inf,zzz,Cy,c,\n");
   const RunResult r = RunXova({"import", csv, "-o", out_});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("\"2nd try\" renamed to v2nd_try"), std::string::npos) << r.err;
@@ -132,11 +133,40 @@ TEST_F(Import, ErrorsNameTheFileTheUserGave) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("xova: " + dir_.File("none.csv") + ": cannot open for reading", 0), 0u)
       << r.err;
-  const RunResult like = RunXova({"import", Csv("a\n1\n"), "--like", dir_.File("none.data"),
-                                  "-o", out_});
+  const RunResult like =
+      RunXova({"import", Csv("a\n1\n"), "--like", dir_.File("none.data"), "-o", out_});
   EXPECT_EQ(like.err, "xova: " + dir_.File("none.data") +
                           ": cannot open for reading: XOVA_FILE_OPEN_ERROR (1)\n");
   EXPECT_EQ(dir_.List(), std::vector<std::string>{"in.csv"});
+}
+
+}  // namespace
+}  // namespace xova_test
+
+namespace xova_test {
+namespace {
+
+// The example of the schema's documentation is a dictionary import accepts.
+TEST(DictionaryDocs, ExampleImports) {
+  const std::string doc = ReadText(std::string(XOVA_SOURCE_DIR) + "/docs/dictionary-json.md");
+  const auto start = doc.find("```json\n");
+  ASSERT_NE(start, std::string::npos);
+  const auto end = doc.find("```", start + 8);
+  ScratchDir dir;
+  WriteText(dir.File("d.json"), doc.substr(start + 8, end - start - 8));
+  WriteText(dir.File("in.csv"), "region,age\nNorth,34\n,99\n");
+  const RunResult r = RunXova(
+      {"import", dir.File("in.csv"), "--dict", dir.File("d.json"), "-o", dir.File("f.data")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const RunResult back = RunXova({"export", dir.File("f.data"), "--labels"});
+  EXPECT_EQ(back.out, "age,region\n34,North\nRefused,\n");
+  const RunResult dict = RunXova({"dict", "--json", dir.File("f.data")});
+  auto got = nlohmann::json::parse(dict.out);
+  const auto given = nlohmann::json::parse(ReadText(dir.File("d.json")));
+  // The library gives the file label back padded to 64 bytes.
+  EXPECT_EQ(got["label"], given["label"].get<std::string>() + std::string(40, ' '));
+  got["label"] = given["label"];
+  EXPECT_EQ(got, given);
 }
 
 }  // namespace

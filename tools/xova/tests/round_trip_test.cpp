@@ -92,8 +92,8 @@ TEST(RoundTripOptions, CompressionAndLabelCanBeChanged) {
   const std::string f = dir.File("f.data"), g = dir.File("g.data");
   WriteNumberedFile(f, false, 30);
   ASSERT_EQ(RunXova({"export", f, "-o", dir.File("f.csv")}).status, 0);
-  const RunResult r = RunXova({"import", dir.File("f.csv"), "--like", f, "--compress", "--label",
-                               "New label", "-o", g});
+  const RunResult r = RunXova(
+      {"import", dir.File("f.csv"), "--like", f, "--compress", "--label", "New label", "-o", g});
   ASSERT_EQ(r.status, 0) << r.err;
   xovaio32::Reader a(f), b(g);
   auto da = a.dictionary(), db = b.dictionary();

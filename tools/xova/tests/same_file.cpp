@@ -101,8 +101,7 @@ void ExpectSameFile(const std::string& expected, const std::string& actual, bool
             << "case " << n << " " << da.variables[i].name << ": " << a.number(ra[i]) << " vs "
             << b.number(rb[i]);
       } else {
-        ASSERT_EQ(a.string(ra[i]), b.string(rb[i]))
-            << "case " << n << " " << da.variables[i].name;
+        ASSERT_EQ(a.string(ra[i]), b.string(rb[i])) << "case " << n << " " << da.variables[i].name;
       }
     }
     ++n;

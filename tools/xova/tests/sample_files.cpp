@@ -41,7 +41,9 @@ void WriteHostileFile(const std::string& path, bool compressed) {
   const double inf = std::numeric_limits<double>::infinity();
 
   xovaio32::Dictionary d;
-  d.fileLabel = "Quotes \"q\", commas, Gr\xc3\xbc\xc3\x9f" "e";
+  d.fileLabel =
+      "Quotes \"q\", commas, Gr\xc3\xbc\xc3\x9f"
+      "e";
   d.compressed = compressed;
   auto n1 = Var("n1", 0);
   n1.label = "Line one\nline two, \"quoted\"";
@@ -72,7 +74,9 @@ void WriteHostileFile(const std::string& path, bool compressed) {
   s1.missing.strings[0] = "a       ", s1.missing.strings[1] = "b c     ",
   s1.missing.strings[2] = "\"q\"     ";
   s1.stringLabels = {{"a       ", "A, a"}, {"b c     ", "B\nC"}};
-  s1.label = "Stra\xc3\x9f" "e \"7\"";
+  s1.label =
+      "Stra\xc3\x9f"
+      "e \"7\"";
   auto s2 = Var("s2", 3);
   s2.missing.code = 1;
   s2.missing.strings[0] = "x  ";
@@ -97,12 +101,13 @@ void WriteHostileFile(const std::string& path, bool compressed) {
   w.commit();
   std::vector<xovaio32::VarRef> r;
   for (const auto& v : d.variables) r.push_back(w.variable(v.name));
-  const double numbers[] = {1,   nan,     inf,      -inf,       -0.0,          1e-310,
-                            0.1, 1.0 / 3, xovaSysmisVal(), lowest, highest, 123456789012345678.0,
+  const double numbers[] = {1,      nan,     inf,
+                            -inf,   -0.0,    1e-310,
+                            0.1,    1.0 / 3, xovaSysmisVal(),
+                            lowest, highest, 123456789012345678.0,
                             -1e300};
-  const std::string strings[] = {"a,b",        "q\"x",   "line\nbreak", "",
-                                 "  lead",     "\xc3\xa4\xff", "\r\n",   "tab\there",
-                                 "\"\"",       ",",      "b c",         "a",
+  const std::string strings[] = {"a,b",  "q\"x",      "line\nbreak", "",  "  lead", "\xc3\xa4\xff",
+                                 "\r\n", "tab\there", "\"\"",        ",", "b c",    "a",
                                  "z"};
   std::vector<char> rec(w.caseSize());
   for (int i = 0; i < 13; ++i) {
@@ -115,7 +120,9 @@ void WriteHostileFile(const std::string& path, bool compressed) {
     PutString(rec, r[6], strings[(i + 1) % 13].substr(0, 3));
     PutString(rec, r[7], strings[(i + 2) % 13].substr(0, 2));
     PutString(rec, r[8], std::string(static_cast<std::size_t>(40 + i * 16), 'a' + i) + ", \"end\"");
-    PutString(rec, r[9], "Gr\xc3\xbc\xc3\x9f" "e, \"Welt\"\r\n");
+    PutString(rec, r[9],
+              "Gr\xc3\xbc\xc3\x9f"
+              "e, \"Welt\"\r\n");
     w.writeCase(rec.data());
   }
   w.close();
@@ -147,8 +154,10 @@ void WriteWideFile(const std::string& path, int variables, int cases) {
   std::vector<char> rec(w.caseSize());
   for (int c = 0; c < cases; ++c) {
     for (int i = 0; i < variables; ++i) {
-      if (r[i].width == 0) PutNumber(rec, r[i], (c * 31 + i) % 11 == 0 ? xovaSysmisVal() : c + i * 0.5);
-      else PutString(rec, r[i], std::to_string(c * i));
+      if (r[i].width == 0)
+        PutNumber(rec, r[i], (c * 31 + i) % 11 == 0 ? xovaSysmisVal() : c + i * 0.5);
+      else
+        PutString(rec, r[i], std::to_string(c * i));
     }
     w.writeCase(rec.data());
   }

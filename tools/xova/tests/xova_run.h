@@ -9,10 +9,10 @@
 namespace xova_test {
 
 struct RunResult {
-  int status = -1;      // exit status; -1 when killed by a signal
-  int signal = 0;       // the signal that ended it, if one did
-  std::string out;      // standard output
-  std::string err;      // standard error
+  int status = -1;  // exit status; -1 when killed by a signal
+  int signal = 0;   // the signal that ended it, if one did
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
 
 // `input` names a file given as standard input (empty: /dev/null).
