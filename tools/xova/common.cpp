@@ -97,9 +97,9 @@ void OutputFile::commit() {
 
 void Sink::flush() {
   const char* p = buf_.data();
-  std::size_t n = buf_.size();
+  std::size_t n = used_;
   while (n) {
-    const ssize_t w = write(fd_, p, n);
+    const ssize_t w = ::write(fd_, p, n);
     if (w < 0) {
       if (errno == EINTR) continue;
       throw ToolError(name_, "write", Errno());
@@ -107,7 +107,7 @@ void Sink::flush() {
     p += w;
     n -= static_cast<std::size_t>(w);
   }
-  buf_.clear();
+  used_ = 0;
 }
 
 Rows ParseRows(const std::string& text) {

@@ -5,10 +5,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace xova_tool {
 
@@ -55,22 +57,38 @@ class OutputFile {
 // Removes pending temporary files on SIGINT, SIGTERM, SIGHUP and SIGPIPE.
 void InstallCleanupHandlers();
 
-// Buffered output to a file descriptor in 64 KiB writes.
+// Buffered output to a file descriptor, written in pieces of about 64 KiB.
 class Sink {
  public:
   static constexpr std::size_t kBuffer = 64 * 1024;
-  Sink(int fd, std::string name) : fd_(fd), name_(std::move(name)) { buf_.reserve(kBuffer * 2); }
-  std::string& buffer() { return buf_; }
+  Sink(int fd, std::string name) : fd_(fd), name_(std::move(name)), buf_(2 * kBuffer) {}
+  // Room for at least `most` bytes at the end of what is buffered; advance()
+  // keeps what was written there.
+  char* reserve(std::size_t most) {
+    if (used_ + most > buf_.size()) {
+      flush();
+      if (most > buf_.size()) buf_.resize(most);
+    }
+    return buf_.data() + used_;
+  }
+  void advance(const char* end) { used_ = static_cast<std::size_t>(end - buf_.data()); }
+  void write(std::string_view bytes) {
+    char* p = reserve(bytes.size());
+    std::memcpy(p, bytes.data(), bytes.size());
+    advance(p + bytes.size());
+  }
   void maybeFlush() {
-    if (buf_.size() >= kBuffer) flush();
+    if (used_ >= kBuffer) flush();
   }
   void flush();
+  int fd() const { return fd_; }
   const std::string& name() const { return name_; }
 
  private:
   int fd_;
   std::string name_;
-  std::string buf_;
+  std::vector<char> buf_;
+  std::size_t used_ = 0;
 };
 
 // Cases FIRST:LAST, counted from 0, LAST exclusive; either may be left out.

@@ -46,49 +46,66 @@ std::uint64_t Bits(double v) {
 class CaseFormatter {
  public:
   CaseFormatter(Kind kind, const std::vector<Column>& columns, bool labels)
-      : kind_(kind), columns_(columns), labels_(labels), sysmis_(Bits(xovaSysmisVal())) {}
-
-  void Header(std::string& out) const {
-    if (kind_ == Kind::kJsonl) return;
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (i) out += Separator();
-      Text(out, columns_[i].name);
+      : kind_(kind), columns_(columns), labels_(labels), sysmis_(Bits(xovaSysmisVal())) {
+    // The longest a row can be, so it is written without checks.
+    maxRow_ = 4;
+    for (const Column& c : columns_) {
+      std::size_t most =
+          c.ref.width == 0 ? kMaxNumberBytes + 2 : static_cast<std::size_t>(c.ref.width);
+      for (const auto& l : c.numberLabels) most = std::max(most, l.second.size());
+      for (const auto& l : c.stringLabels) most = std::max(most, l.second.size());
+      maxRow_ += MaxJsonBytes(most) + c.jsonKey.size() + 1;
     }
-    out += '\n';
   }
 
-  void Row(const char* record, std::string& out) const {
-    if (kind_ == Kind::kJsonl) out += '{';
+  std::string Header() const {
+    std::string out;
+    if (kind_ == Kind::kJsonl) return out;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (i) out += Separator();
+      if (kind_ == Kind::kTsv)
+        AppendTsvField(out, columns_[i].name);
+      else
+        AppendCsvField(out, columns_[i].name, ',');
+    }
+    out += '\n';
+    return out;
+  }
+
+  void Row(const char* record, Sink& sink) const {
+    char* p = sink.reserve(maxRow_);
+    if (kind_ == Kind::kJsonl) *p++ = '{';
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       const Column& c = columns_[i];
       if (kind_ == Kind::kJsonl) {
-        if (i) out += ',';
-        out += c.jsonKey;
+        if (i) *p++ = ',';
+        std::memcpy(p, c.jsonKey.data(), c.jsonKey.size());
+        p += c.jsonKey.size();
       } else if (i) {
-        out += Separator();
+        *p++ = Separator();
       }
       const char* at = record + c.ref.offset;
       if (c.ref.width == 0) {
         double v;
         std::memcpy(&v, at, sizeof v);
         if (Bits(v) == sysmis_) {
-          if (kind_ == Kind::kJsonl) out += "null";
+          if (kind_ == Kind::kJsonl) std::memcpy(p, "null", 4), p += 4;
           continue;
         }
         if (labels_ && !c.numberLabels.empty() && !std::isnan(v)) {
           const auto it = c.numberLabels.find(v);
           if (it != c.numberLabels.end()) {
-            Text(out, it->second);
+            p = Text(p, it->second);
             continue;
           }
         }
         if (kind_ == Kind::kJsonl && !std::isfinite(v)) {
           // JSON has no such numbers: the CSV's words, as strings.
-          out += '"';
-          AppendNumber(out, v);
-          out += '"';
+          *p++ = '"';
+          p = PutNumber(p, v);
+          *p++ = '"';
         } else {
-          AppendNumber(out, v);
+          p = PutNumber(p, v);
         }
       } else {
         std::size_t n = static_cast<std::size_t>(c.ref.width);
@@ -96,36 +113,36 @@ class CaseFormatter {
         if (labels_ && !c.stringLabels.empty()) {
           const auto it = c.stringLabels.find(std::string(at, n));
           if (it != c.stringLabels.end()) {
-            Text(out, it->second);
+            p = Text(p, it->second);
             continue;
           }
         }
-        Text(out, std::string_view(at, n));
+        p = Text(p, std::string_view(at, n));
       }
     }
-    if (kind_ == Kind::kJsonl) out += '}';
-    out += '\n';
+    if (kind_ == Kind::kJsonl) *p++ = '}';
+    *p++ = '\n';
+    sink.advance(p);
   }
 
  private:
   char Separator() const { return kind_ == Kind::kTsv ? '\t' : ','; }
-  void Text(std::string& out, std::string_view s) const {
+  char* Text(char* p, std::string_view s) const {
     switch (kind_) {
       case Kind::kCsv:
-        AppendCsvField(out, s, ',');
-        break;
+        return PutCsvField(p, s, ',');
       case Kind::kTsv:
-        AppendTsvField(out, s);
-        break;
+        return PutTsvField(p, s);
       case Kind::kJsonl:
-        AppendJsonText(out, s);
-        break;
+        return PutJsonText(p, s);
     }
+    return p;
   }
   Kind kind_;
   const std::vector<Column>& columns_;
   bool labels_;
   std::uint64_t sysmis_;
+  std::size_t maxRow_;
 };
 
 std::string Lower(std::string s) {
@@ -188,9 +205,8 @@ long ExportRange(const std::string& file, const std::vector<std::string>& names,
   CaseFormatter fmt(kind, cols, labels);
   if (range.first > 0) r->seek(static_cast<int>(range.first));
   long n = 0;
-  std::string& out = sink.buffer();
   while ((range.count < 0 || n < range.count) && r->next()) {
-    fmt.Row(r->caseData(), out);
+    fmt.Row(r->caseData(), sink);
     sink.maybeFlush();
     ++n;
     if ((n & 1023) == 0) {
@@ -216,23 +232,19 @@ int TempFile() {
 }
 
 void Append(int from, Sink& to) {
-  to.flush();
   if (lseek(from, 0, SEEK_SET) != 0)
     throw ToolError("temporary file", "rewind", std::strerror(errno));
-  std::string& buf = to.buffer();
-  buf.resize(Sink::kBuffer);
   for (;;) {
-    const ssize_t n = read(from, &buf[0], Sink::kBuffer);
+    char* p = to.reserve(Sink::kBuffer);
+    const ssize_t n = read(from, p, Sink::kBuffer);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw ToolError("temporary file", "read", std::strerror(errno));
     }
-    buf.resize(static_cast<std::size_t>(n));
     if (n == 0) break;
-    to.flush();
-    buf.resize(Sink::kBuffer);
+    to.advance(p + n);
+    to.maybeFlush();
   }
-  buf.clear();
 }
 
 }  // namespace
@@ -274,7 +286,7 @@ int ExportCommand(const ExportOptions& o) {
   } closer{fd};
 
   Sink sink(fd, outName);
-  CaseFormatter(kind, cols, o.labels).Header(sink.buffer());
+  sink.write(CaseFormatter(kind, cols, o.labels).Header());
 
   // Several threads only when the number of cases is known.
   int jobs = o.jobs;

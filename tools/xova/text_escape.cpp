@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace xova_tool {
 
@@ -95,45 +96,52 @@ bool TextFromJson(const nlohmann::json& j, std::string& out, std::string& why) {
   return false;
 }
 
-void AppendJsonText(std::string& out, std::string_view bytes) {
+char* PutJsonText(char* p, std::string_view bytes) {
   if (!ValidUtf8(bytes)) {
-    out += "{\"hex\":\"";
-    out += HexOf(bytes);
-    out += "\"}";
-    return;
+    std::memcpy(p, "{\"hex\":\"", 8);
+    p += 8;
+    for (unsigned char c : bytes) {
+      *p++ = kHex[c >> 4];
+      *p++ = kHex[c & 15];
+    }
+    *p++ = '"';
+    *p++ = '}';
+    return p;
   }
-  out += '"';
+  *p++ = '"';
   for (unsigned char c : bytes) {
     switch (c) {
       case '"':
-        out += "\\\"";
+        *p++ = '\\', *p++ = '"';
         break;
       case '\\':
-        out += "\\\\";
+        *p++ = '\\', *p++ = '\\';
         break;
       case '\n':
-        out += "\\n";
+        *p++ = '\\', *p++ = 'n';
         break;
       case '\r':
-        out += "\\r";
+        *p++ = '\\', *p++ = 'r';
         break;
       case '\t':
-        out += "\\t";
+        *p++ = '\\', *p++ = 't';
         break;
       default:
         if (c < 0x20 || c == 0x7F) {
-          out += "\\u00";
-          out += kHex[c >> 4];
-          out += kHex[c & 15];
+          std::memcpy(p, "\\u00", 4);
+          p += 4;
+          *p++ = kHex[c >> 4];
+          *p++ = kHex[c & 15];
         } else {
-          out += static_cast<char>(c);
+          *p++ = static_cast<char>(c);
         }
     }
   }
-  out += '"';
+  *p++ = '"';
+  return p;
 }
 
-void AppendCsvField(std::string& out, std::string_view field, char separator) {
+char* PutCsvField(char* p, std::string_view field, char separator) {
   bool quote = false;
   for (char c : field) {
     if (c == separator || c == '"' || c == '\r' || c == '\n') {
@@ -142,50 +150,80 @@ void AppendCsvField(std::string& out, std::string_view field, char separator) {
     }
   }
   if (!quote) {
-    out.append(field.data(), field.size());
-    return;
+    std::memcpy(p, field.data(), field.size());
+    return p + field.size();
   }
-  out += '"';
+  *p++ = '"';
   for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
+    if (c == '"') *p++ = '"';
+    *p++ = c;
   }
-  out += '"';
+  *p++ = '"';
+  return p;
 }
 
-void AppendTsvField(std::string& out, std::string_view field) {
+char* PutTsvField(char* p, std::string_view field) {
   for (char c : field) {
     switch (c) {
       case '\t':
-        out += "\\t";
+        *p++ = '\\', *p++ = 't';
         break;
       case '\r':
-        out += "\\r";
+        *p++ = '\\', *p++ = 'r';
         break;
       case '\n':
-        out += "\\n";
+        *p++ = '\\', *p++ = 'n';
         break;
       case '\\':
-        out += "\\\\";
+        *p++ = '\\', *p++ = '\\';
         break;
       default:
-        out += c;
+        *p++ = c;
     }
   }
+  return p;
+}
+
+char* PutNumber(char* p, double v) {
+  if (std::isnan(v)) {
+    std::memcpy(p, "nan", 3);
+    return p + 3;
+  }
+  if (std::isinf(v)) {
+    if (v < 0) *p++ = '-';
+    std::memcpy(p, "inf", 3);
+    return p + 3;
+  }
+  return std::to_chars(p, p + kMaxNumberBytes, v).ptr;
+}
+
+namespace {
+
+template <typename Put>
+void AppendWith(std::string& out, std::size_t most, Put put) {
+  const std::size_t used = out.size();
+  out.resize(used + most);
+  char* end = put(&out[used]);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+}  // namespace
+
+void AppendJsonText(std::string& out, std::string_view bytes) {
+  AppendWith(out, MaxJsonBytes(bytes.size()), [&](char* p) { return PutJsonText(p, bytes); });
+}
+
+void AppendCsvField(std::string& out, std::string_view field, char separator) {
+  AppendWith(out, MaxCsvBytes(field.size()),
+             [&](char* p) { return PutCsvField(p, field, separator); });
+}
+
+void AppendTsvField(std::string& out, std::string_view field) {
+  AppendWith(out, MaxCsvBytes(field.size()), [&](char* p) { return PutTsvField(p, field); });
 }
 
 void AppendNumber(std::string& out, double v) {
-  if (std::isnan(v)) {
-    out += "nan";
-    return;
-  }
-  if (std::isinf(v)) {
-    out += v < 0 ? "-inf" : "inf";
-    return;
-  }
-  char buf[32];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, r.ptr);
+  AppendWith(out, kMaxNumberBytes, [&](char* p) { return PutNumber(p, v); });
 }
 
 bool ParseNumber(std::string_view s, double& v) {

@@ -30,6 +30,21 @@ void AppendTsvField(std::string& out, std::string_view field);
 
 // Shortest decimal form that reads back to the same double; nan, inf, -inf.
 void AppendNumber(std::string& out, double v);
+
+// The same, written at `p`, which must have room for the longest result:
+// 32 bytes for a number, 2n + 2 for a CSV or TSV field of n bytes, 6n + 16
+// for JSON text. Each returns the end of what it wrote.
+constexpr std::size_t kMaxNumberBytes = 32;
+inline std::size_t MaxCsvBytes(std::size_t n) {
+  return 2 * n + 2;
+}
+inline std::size_t MaxJsonBytes(std::size_t n) {
+  return 6 * n + 16;
+}
+char* PutNumber(char* p, double v);
+char* PutCsvField(char* p, std::string_view field, char separator);
+char* PutTsvField(char* p, std::string_view field);
+char* PutJsonText(char* p, std::string_view bytes);
 // Parses a whole field as a number (the forms AppendNumber writes, plus a
 // leading '+' and surrounding blanks); false when it is not one.
 bool ParseNumber(std::string_view field, double& v);
