@@ -221,7 +221,8 @@ class CaseFiller {
       char* at = case_.data() + t.ref.offset;
       std::string_view v = f[i];
       if (t.ref.width == 0) {
-        if (v.empty()) continue;  // system-missing, as the blank case has it
+        // Empty or blank: system-missing, as the blank case has it.
+        if (v.find_first_not_of(' ') == std::string_view::npos) continue;
         double d;
         if (!ParseNumber(v, d))
           throw CsvError(line, static_cast<long>(i) + 1,

@@ -36,7 +36,8 @@ TEST_F(Import, InfersTypesWidthsAndRepairsNames) {
       Csv("id,2nd try,ALL,name,Name,empty\n"
           "1,2.5,x,Anna,a,\n"
           "2,,yy,\"Bo, \"\"B\"\"\",b,\n"
-          "3,-inf,zzz,Cy,c,\n");
+          "3,-inf,zzz,Cy,c,\n"
+      "4,  ,w, ,d,   \n");
   const RunResult r = RunXova({"import", csv, "-o", out_});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("\"2nd try\" renamed to v2nd_try"), std::string::npos) << r.err;
@@ -51,7 +52,7 @@ TEST_F(Import, InfersTypesWidthsAndRepairsNames) {
   const RunResult back = RunXova({"export", out_});
   EXPECT_EQ(back.out,
             "id,v2nd_try,ALL_,name,Name_2,empty\n1,2.5,x,Anna,a,\n2,,yy,\"Bo, \"\"B\"\"\",b,\n"
-            "3,-inf,zzz,Cy,c,\n");
+            "3,-inf,zzz,Cy,c,\n4,,w,,d,\n");
 }
 
 TEST_F(Import, ReadsStandardInputAndCrlfLines) {
