@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <random>
 
+#include "read/file_builder.h"
 #include "read/survey_sample.h"
 #include "support/scratch_dir.h"
 #include "xova_run.h"
@@ -138,6 +140,72 @@ TEST(CommandLine, CopyReencodesAndKeepsRows) {
   const RunResult whole = RunXova({"export", f, "--rows", "10:20"});
   EXPECT_EQ(part.out, whole.out);
   EXPECT_EQ(RunXova({"check", g}).status, 0);
+}
+
+}  // namespace
+}  // namespace xova_test
+
+namespace xova_test {
+namespace {
+
+// Records built by hand: counts that lie, references to nothing, texts that
+// break their grammar.
+TEST(CraftedFiles, LyingCountsAndBrokenRecords) {
+  ScratchDir dir;
+  auto build = [&](int caseCount, const std::function<void(FileBuilder&)>& extra) {
+    FileBuilder b;
+    HeaderSpec h;
+    h.caseSize = 2;
+    h.caseCount = caseCount;
+    b.Header(h);
+    b.Numeric("A").String("B", 8);
+    extra(b);
+    b.Terminator();
+    for (int i = 0; i < 3; ++i) b.CaseNumber(i).CaseText("x");
+    const std::string path = dir.File("crafted.data");
+    EXPECT_TRUE(b.WriteTo(path));
+    return path;
+  };
+  const auto nothing = [](FileBuilder&) {};
+
+  // The header claims far more cases than there are.
+  std::string f = build(0x7FFFFFFF, nothing);
+  RunResult r = RunXova({"check", f});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("case 3 cannot be read"), std::string::npos) << r.err;
+  r = RunXova({"export", f, "--jobs", "2", "-o", dir.File("out.csv")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(FileExists(dir.File("out.csv")));
+  ExpectNoCrash(dir, f);
+
+  // The header does not know: everything there is, is read.
+  f = build(-1, nothing);
+  r = RunXova({"check", f});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("3 cases (the header does not record the count)"), std::string::npos);
+  r = RunXova({"info", "--json", f});
+  EXPECT_NE(r.out.find("\"cases\": null"), std::string::npos) << r.out;
+  EXPECT_EQ(RunXova({"export", f, "--jobs", "2"}).out, "a,b\n0,x\n1,x\n2,x\n");
+
+  // Labels for a variable that is not there; set texts without grammar.
+  f = build(3, [](FileBuilder& b) {
+    b.LabelPair({{1, "", "one"}}, {99});
+    b.TextExtension(7, "$broken no equals sign and no line end");
+    b.TextExtension(5, "=\n\n==");
+  });
+  ExpectNoCrash(dir, f);
+  r = RunXova({"dict", "--json", f});
+  if (r.status == 0) {
+    WriteText(dir.File("d.json"), r.out);
+    WriteText(dir.File("in.csv"), RunXova({"export", f}).out);
+    r = RunXova(
+        {"import", dir.File("in.csv"), "--dict", dir.File("d.json"), "-o", dir.File("g.data")});
+    EXPECT_TRUE(r.status == 0 || r.status == 1) << r.err;
+  }
+
+  // An extension record that declares more than the file holds.
+  f = build(3, [](FileBuilder& b) { b.Extension(20, 1, 0x7FFFFFF0, {1, 2, 3}); });
+  ExpectNoCrash(dir, f);
 }
 
 }  // namespace
