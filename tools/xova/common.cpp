@@ -177,6 +177,12 @@ std::string ByteOrderOf(const std::string& path) {
   return little >= 1 && little <= 3 ? "little" : "big";
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 long long FileSize(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return -1;

@@ -126,6 +126,8 @@ class Progress {
 // file cannot be read.
 std::string ByteOrderOf(const std::string& path);
 long long FileSize(const std::string& path);
+// Whether two paths name one existing file.
+bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace xova_tool
 

@@ -254,6 +254,8 @@ int ExportCommand(const ExportOptions& o) {
                     : o.format == "jsonl" ? Kind::kJsonl
                                           : Kind::kCsv;
   const Rows rows = o.rows.empty() ? Rows{} : ParseRows(o.rows);
+  if (!o.output.empty() && SameFile(o.file, o.output))
+    throw UsageError("the output " + o.output + " is the Dataset file being exported");
 
   xovaio32::Reader r(o.file);
   const xovaio32::Dictionary d = r.dictionary();

@@ -258,6 +258,8 @@ class CaseFiller {
 }  // namespace
 
 int ImportCommand(const ImportOptions& o) {
+  if (o.csv != "-" && SameFile(o.csv, o.output))
+    throw UsageError("the output " + o.output + " is the CSV being imported");
   FilePtr in = OpenInput(o.csv);
   const std::string csvName = o.csv == "-" ? "standard input" : o.csv;
   try {

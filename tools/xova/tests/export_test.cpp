@@ -113,6 +113,9 @@ TEST_F(Export, BadChoicesAreRefusedAndLeaveNoFile) {
   EXPECT_EQ(r.status, 2);
   r = RunXova({"export", file_, "--jobs", "0"});
   EXPECT_EQ(r.status, 2);
+  r = RunXova({"export", file_, "-o", file_});  // would put the CSV over its source
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(RunXova({"check", file_}).status, 0);
   EXPECT_EQ(dir_.List(), std::vector<std::string>{"f.data"});
 }
 

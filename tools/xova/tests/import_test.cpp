@@ -37,7 +37,7 @@ TEST_F(Import, InfersTypesWidthsAndRepairsNames) {
           "1,2.5,x,Anna,a,\n"
           "2,,yy,\"Bo, \"\"B\"\"\",b,\n"
           "3,-inf,zzz,Cy,c,\n"
-      "4,  ,w, ,d,   \n");
+          "4,  ,w, ,d,   \n");
   const RunResult r = RunXova({"import", csv, "-o", out_});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("\"2nd try\" renamed to v2nd_try"), std::string::npos) << r.err;
