@@ -45,7 +45,7 @@ def _library_to_bundle():
     out = os.path.join(HERE, "build", "library")
     print(f"xovaio32: building the library in {out}", file=sys.stderr)
     subprocess.check_call(["cmake", "-S", ROOT, "-B", out, "-DCMAKE_BUILD_TYPE=Release",
-                           "-DXOVA_TESTS=OFF", "-DXOVA_EXAMPLES=OFF"])
+                           "-DXOVA_TESTS=OFF", "-DXOVA_EXAMPLES=OFF", "-DXOVA_TOOLS=OFF"])
     subprocess.check_call(["cmake", "--build", out, "-j2", "--target", "xovaio32"])
     return os.path.join(out, LIB)
 

@@ -49,7 +49,8 @@ def _source_tree(tmp_path, with_library_sources):
         for d in ("src", "cmake"):
             if os.path.isdir(os.path.join(ROOT, d)):
                 shutil.copytree(os.path.join(ROOT, d), src / d)
-        shutil.copy(os.path.join(ROOT, "CMakeLists.txt"), src)
+        for f in ("CMakeLists.txt", "LICENSE", "README.md", "CHANGELOG.md"):
+            shutil.copy(os.path.join(ROOT, f), src)
     return str(src / "python")
 
 

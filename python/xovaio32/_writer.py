@@ -742,12 +742,12 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None,
             if name in value_labels:
                 attrs["value_labels"] = value_labels[name]
             if name in missing:
-                spec = missing[name]
-                unknown = set(spec) - {"values", "range"}
+                wanted = missing[name]
+                unknown = set(wanted) - {"values", "range"}
                 if unknown:
                     raise KeyError(f"missing[{name!r}]: unknown keys {sorted(unknown)}")
-                attrs["missing_values"] = tuple(spec.get("values", ()))
-                attrs["missing_range"] = spec.get("range")
+                attrs["missing_values"] = tuple(wanted.get("values", ()))
+                attrs["missing_range"] = wanted.get("range")
             if width == 0:
                 w.add_numeric(str(name) if not isinstance(name, str) else name, **attrs)
             else:
