@@ -24,14 +24,19 @@ constexpr int kLongWidth = 40;
 
 std::mutex g_openClose;
 
-int Open(int (*open)(const char*, int*), const std::string& file, int* h) {
+// An open or a close, under the one lock (any calling convention).
+template <typename Fn, typename... Args>
+int Locked(Fn fn, Args... args) {
   std::lock_guard<std::mutex> lock(g_openClose);
-  return open(file.c_str(), h);
+  return fn(args...);
 }
 
-int Close(int (*close)(int), int h) {
-  std::lock_guard<std::mutex> lock(g_openClose);
-  return close(h);
+int Open(int(XOVA_CALL* open)(const char*, int*) XOVA_NOEXCEPT, const std::string& file, int* h) {
+  return Locked(open, file.c_str(), h);
+}
+
+int Close(int(XOVA_CALL* close)(int) XOVA_NOEXCEPT, int h) {
+  return Locked(close, h);
 }
 
 // Values that compress (small integers), that don't (fractions) and sysmis.
@@ -169,10 +174,7 @@ void Append(int thread, const std::string& file, Outcome* out) {
 
 void CopyDictionary(const std::string& file, const std::string& from, Outcome* out) {
   int h = -1;
-  {
-    std::lock_guard<std::mutex> lock(g_openClose);
-    STEP(xovaOpenWriteCopy(file.c_str(), from.c_str(), &h), XOVA_OK);
-  }
+  STEP(Locked(xovaOpenWriteCopy, file.c_str(), from.c_str(), &h), XOVA_OK);
   STEP(xovaCommitHeader(h), XOVA_OK);
   double number = 0;
   STEP(xovaGetVarHandle(h, "CaseNumber", &number), XOVA_OK);
