@@ -3,9 +3,7 @@
 from __future__ import annotations
 
 import os
-import threading
 import warnings
-import weakref
 from ctypes import byref, c_int, c_longlong
 from typing import Any, Iterator, List, Optional, Sequence, Tuple
 
@@ -13,6 +11,7 @@ import numpy as np
 import pandas as pd
 
 from . import _lib
+from ._handle import HandleOwner
 from ._errors import FileError
 from ._meta import Metadata, Variable, decode, read_metadata, value_text
 
@@ -258,7 +257,7 @@ class _Frame:
         return df
 
 
-class Reader:
+class Reader(HandleOwner):
     """A file open for reading. Use it as a context manager, or call close().
 
     ``len(reader)`` is the number of cases; iterating gives each remaining
@@ -271,9 +270,9 @@ class Reader:
     def __init__(self, path, encoding: str = "utf-8") -> None:
         self.path = os.fspath(path)
         self.encoding = encoding
-        self._lock = threading.RLock()
+        self._init_lock()
         self._h = _open_read(self.path)
-        self._finalizer = weakref.finalize(self, _close_handle, self._h)
+        self._own(_close_handle, self._h)
         try:
             self.metadata: Metadata = read_metadata(self._h, self.path, encoding)
             self._layout = _Layout(self.metadata)
@@ -307,20 +306,11 @@ class Reader:
     def __exit__(self, *exc) -> None:
         self.close()
 
+    _kind = "reader"
+
     def close(self) -> None:
         """Closes the file; further reads raise ValueError."""
-        with self._lock:
-            if self._finalizer.alive:
-                self._finalizer()
-
-    @property
-    def closed(self) -> bool:
-        return not self._finalizer.alive
-
-    def _handle(self) -> int:
-        if not self._finalizer.alive:
-            raise ValueError(f"{self.path}: the reader is closed")
-        return self._h
+        self._release()
 
     def __len__(self) -> int:
         return int(self.metadata.n_cases or 0)

@@ -7,8 +7,6 @@ import math
 import os
 import struct
 import tempfile
-import threading
-import weakref
 from ctypes import byref, c_char_p, c_double, c_int, c_longlong
 from typing import Any, Dict, Iterable, List, Mapping, Optional, Sequence, Tuple, Union
 
@@ -16,6 +14,7 @@ import numpy as np
 import pandas as pd
 
 from . import _lib
+from ._handle import HandleOwner
 from ._errors import DictionaryError, Error
 from ._meta import (Metadata, MultipleResponseSet, Variable, encode, format_mr_sets,
                     format_variable_sets, read_metadata, value_text)
@@ -69,7 +68,7 @@ def _string_table(values: np.ndarray, width: Optional[int], slot: Optional[int],
     return np.asarray(codes, dtype=np.int64), table, width
 
 
-class Writer:
+class Writer(HandleOwner):
     """A file being written (from create()) or appended to (from append()).
 
     Define the variables with add_numeric() / add_string() and the setters,
@@ -86,7 +85,7 @@ class Writer:
         self.path = os.fspath(path)
         self.encoding = encoding
         self._append = _append
-        self._lock = threading.RLock()
+        self._init_lock()
         self._lib = _lib.load_library()
         self._sysmis = _lib.special_values()[0]
         self._vars: Dict[str, Variable] = {}
@@ -108,7 +107,7 @@ class Writer:
                 os.unlink(self._tmp)
                 _lib.check(rc, self.path, "creating the file")
         self._h = h.value
-        self._finalizer = weakref.finalize(self, Writer._abandon, self._h, _append, self._tmp)
+        self._own(Writer._abandon, self._h, _append, self._tmp)
         try:
             if _append:
                 self._committed = True
@@ -147,20 +146,11 @@ class Writer:
         else:
             self.abandon()
 
+    _kind = "writer"
+
     def abandon(self) -> None:
         """Closes a new file without keeping it (appends keep their cases)."""
-        with self._lock:
-            if self._finalizer.alive:
-                self._finalizer()
-
-    @property
-    def closed(self) -> bool:
-        return not self._finalizer.alive
-
-    def _handle(self) -> int:
-        if not self._finalizer.alive:
-            raise ValueError(f"{self.path}: the writer is closed")
-        return self._h
+        self._release()
 
     def _call(self, fn, *args, what: str = "") -> int:
         return _lib.check(fn(self._handle(), *args), self.path, what, stacklevel=4)

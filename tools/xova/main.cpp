@@ -19,6 +19,17 @@ int Report(const std::string& what) {
   return kExitFailure;
 }
 
+// --compress and --no-compress, which exclude each other.
+void AddCompressionFlags(CLI::App* sub, bool& compress, bool& noCompress) {
+  auto* on = sub->add_flag("--compress", compress, "Compress the cases");
+  auto* off = sub->add_flag("--no-compress", noCompress, "Store the cases raw");
+  on->excludes(off);
+}
+
+void AddQuietFlag(CLI::App* sub, bool& quiet) {
+  sub->add_flag("-q,--quiet", quiet, "No progress bar");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,7 +58,7 @@ int main(int argc, char** argv) {
   exp->add_flag("--labels", ex.labels, "A value's label instead of the value where it has one");
   exp->add_option("--jobs", ex.jobs, "Threads, each exporting a range of the cases")
       ->check(CLI::Range(1, 64));
-  exp->add_flag("-q,--quiet", ex.quiet, "No progress bar");
+  AddQuietFlag(exp, ex.quiet);
 
   ImportOptions im;
   auto* imp = app.add_subcommand("import", "A new Dataset file from a CSV with a header line");
@@ -56,9 +67,7 @@ int main(int argc, char** argv) {
   auto* dictOpt = imp->add_option("--dict", im.dict, "Dictionary JSON (as xova dict --json)");
   auto* likeOpt = imp->add_option("--like", im.like, "Take the dictionary from this Dataset file");
   dictOpt->excludes(likeOpt);
-  auto* compOpt = imp->add_flag("--compress", im.compress, "Compress the cases");
-  auto* noCompOpt = imp->add_flag("--no-compress", im.noCompress, "Store the cases raw");
-  compOpt->excludes(noCompOpt);
+  AddCompressionFlags(imp, im.compress, im.noCompress);
   imp->add_option("--label", im.label, "File label")->each([&](const std::string&) {
     im.haveLabel = true;
   });
@@ -66,22 +75,20 @@ int main(int argc, char** argv) {
                 "Skip CSV columns that name no variable (with --dict or --like)");
   imp->add_flag("--allow-missing-columns", im.allowMissingColumns,
                 "Variables without a column get system-missing or blanks");
-  imp->add_flag("-q,--quiet", im.quiet, "No progress bar");
+  AddQuietFlag(imp, im.quiet);
 
   bool quiet = false;
   auto* chk = app.add_subcommand("check", "Open the file and read every case");
   chk->add_option("FILE", file, "Dataset file")->required();
-  chk->add_flag("-q,--quiet", quiet, "No progress bar");
+  AddQuietFlag(chk, quiet);
 
   CopyOptions cp;
   auto* cpy = app.add_subcommand("copy", "A new file with the same dictionary, re-encoded");
   cpy->add_option("IN", cp.input, "Dataset file to copy")->required();
   cpy->add_option("OUT", cp.output, "The new Dataset file")->required();
-  auto* cpComp = cpy->add_flag("--compress", cp.compress, "Compress the cases");
-  auto* cpNoComp = cpy->add_flag("--no-compress", cp.noCompress, "Store the cases raw");
-  cpComp->excludes(cpNoComp);
+  AddCompressionFlags(cpy, cp.compress, cp.noCompress);
   cpy->add_option("--rows", cp.rows, "Cases FIRST:LAST, from 0, LAST exclusive");
-  cpy->add_flag("-q,--quiet", cp.quiet, "No progress bar");
+  AddQuietFlag(cpy, cp.quiet);
 
   try {
     app.parse(argc, argv);
