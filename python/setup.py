@@ -50,6 +50,13 @@ def _library_to_bundle():
     return os.path.join(out, LIB)
 
 
+def _numpy_include():
+    """numpy's C headers, for the memory handler of _hugepages.c."""
+    import numpy
+
+    return numpy.get_include()
+
+
 class BuildPy(build_py):
     def run(self):
         super().run()
@@ -68,7 +75,8 @@ setup(
     python_requires=">=3.9",
     install_requires=["numpy", "pandas"],
     extras_require={"dask": ["dask", "distributed"]},
-    ext_modules=[Extension("xovaio32._bulk", ["xovaio32/_bulk.c"],
-                           include_dirs=_include_dirs(), extra_compile_args=["-O2"])],
+    ext_modules=[Extension("xovaio32._bulk", ["xovaio32/_bulk.c", "xovaio32/_hugepages.c"],
+                           include_dirs=_include_dirs() + [_numpy_include()],
+                           extra_compile_args=["-O2"])],
     cmdclass={"build_py": BuildPy},
 )

@@ -99,8 +99,13 @@ def test_case_loops_compile_warning_free():
     cc = shutil.which("gcc") or shutil.which("cc")
     if cc is None:
         pytest.fail("a C compiler is needed (scripts/deps installs gcc)")
-    out = subprocess.run([cc, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
-                          "-fsyntax-only", "-I", os.path.join(ROOT, "include"),
-                          os.path.join(PKG, "xovaio32", "_bulk.c")],
-                         capture_output=True, text=True, timeout=120)
-    assert out.returncode == 0, out.stderr
+    import sysconfig
+
+    import numpy
+    for name in ("_bulk.c", "_hugepages.c"):
+        out = subprocess.run([cc, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
+                              "-fsyntax-only", "-I", os.path.join(ROOT, "include"),
+                              "-I", sysconfig.get_paths()["include"], "-I", numpy.get_include(),
+                              os.path.join(PKG, "xovaio32", name)],
+                             capture_output=True, text=True, timeout=120)
+        assert out.returncode == 0, name + ": " + out.stderr

@@ -3,6 +3,7 @@ its result codes."""
 
 from __future__ import annotations
 
+import contextlib
 import ctypes
 import ctypes.util
 import glob
@@ -33,6 +34,8 @@ _load_lock = threading.Lock()
 _lib = None
 _lib_path: Optional[str] = None
 _bulk = None
+_bulk_path: Optional[str] = None
+_swap_allocator = None
 
 
 def _loader():
@@ -183,7 +186,7 @@ def special_values():
 def load_bulk():
     """The package's compiled case loops, or None when they were not built
     (the package then falls back to one ctypes call per case)."""
-    global _bulk
+    global _bulk, _bulk_path
     if _bulk is not None:
         return _bulk or None
     with _load_lock:
@@ -211,9 +214,50 @@ def load_bulk():
                 fn = dll.xovaBulkFactorize
                 fn.restype = c_longlong
                 fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
+                _bulk_path = path
                 _bulk = dll
                 return dll
         return None
+
+
+def swap_allocator():
+    """The compiled function that installs numpy's memory handler for huge
+    pages (None: its own) and returns the one replaced, or None when the
+    compiled loops are not there or numpy has no memory handlers."""
+    global _swap_allocator
+    if _swap_allocator is not None:
+        return _swap_allocator or None
+    _swap_allocator = False
+    if load_bulk() is None:
+        return None
+    try:
+        # PyDLL: the function uses the interpreter, so it keeps the lock.
+        fn = ctypes.PyDLL(_bulk_path).xovaSwapArrayAllocator
+        fn.restype = ctypes.py_object
+        fn.argtypes = [ctypes.py_object]
+        old = fn(None)
+        if old is NotImplemented:
+            return None
+        fn(old)
+    except (AttributeError, OSError, ImportError, RuntimeError):
+        return None  # built without it, or against another numpy: plain pages
+    _swap_allocator = fn
+    return fn
+
+
+@contextlib.contextmanager
+def huge_pages():
+    """Arrays made inside come from huge pages where the system has them:
+    fresh memory then costs far fewer page faults on first touch."""
+    fn = swap_allocator()
+    if fn is None:
+        yield
+        return
+    old = fn(None)
+    try:
+        yield
+    finally:
+        fn(old)
 
 
 def function_address(name: str) -> int:

@@ -385,7 +385,7 @@ class Reader(HandleOwner):
                    value_labels: bool = False, user_missing: bool = False) -> pd.DataFrame:
         """The next ``n`` cases (fewer at the end of the file) as a DataFrame
         indexed by case number; options as for read()."""
-        with self._lock:
+        with self._lock, _lib.huge_pages():
             return self._read_frame(int(n), columns, value_labels, user_missing, True)
 
     def __iter__(self) -> Iterator[Tuple[Any, ...]]:
