@@ -102,7 +102,7 @@ def test_case_loops_compile_warning_free():
     import sysconfig
 
     import numpy
-    for name in ("_bulk.c", "_hugepages.c"):
+    for name in ("_bulk.c", "_hugepages.c", "_objects.c"):
         out = subprocess.run([cc, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
                               "-fsyntax-only", "-I", os.path.join(ROOT, "include"),
                               "-I", sysconfig.get_paths()["include"], "-I", numpy.get_include(),

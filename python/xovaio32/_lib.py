@@ -36,6 +36,7 @@ _lib_path: Optional[str] = None
 _bulk = None
 _bulk_path: Optional[str] = None
 _swap_allocator = None
+_fill_objects = None
 
 
 def _loader():
@@ -242,6 +243,25 @@ def swap_allocator():
     except (AttributeError, OSError, ImportError, RuntimeError):
         return None  # built without it, or against another numpy: plain pages
     _swap_allocator = fn
+    return fn
+
+
+def object_filler():
+    """The compiled xovaFillObjects(cells, values, codes, n), or None when the
+    compiled loops are not there."""
+    global _fill_objects
+    if _fill_objects is not None:
+        return _fill_objects or None
+    _fill_objects = False
+    if load_bulk() is None:
+        return None
+    try:
+        fn = ctypes.PyDLL(_bulk_path).xovaFillObjects  # uses the interpreter: keeps the lock
+    except (AttributeError, OSError):
+        return None
+    fn.restype = ctypes.py_object
+    fn.argtypes = [c_void_p, ctypes.py_object, c_void_p, c_longlong]
+    _fill_objects = fn
     return fn
 
 

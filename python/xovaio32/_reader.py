@@ -140,8 +140,14 @@ def decode_strings(raw: np.ndarray, width: int, encoding: str, missing=()) -> np
             raw[:, width:] = 0x20  # bytes past the width are not part of the value
         codes, first = _factorize_rows(raw.view(np.uint64))
     texts = [decode(raw[i, :width].tobytes().rstrip(b" "), encoding) for i in first]
-    table = np.empty(len(texts), dtype=object)
-    table[:] = [np.nan if t in missing else t for t in texts]
+    values = [np.nan if t in missing else t for t in texts]
+    fill = _lib.object_filler()
+    if fill is not None and codes.dtype == np.int64 and codes.flags.c_contiguous:
+        out = np.empty(n, dtype=object)
+        fill(out.ctypes.data, values, codes.ctypes.data, n)
+        return out
+    table = np.empty(len(values), dtype=object)
+    table[:] = values
     return table.take(codes)
 
 
