@@ -13,7 +13,8 @@ from conftest import PKG, ROOT
 PROBE = ("import xovaio32, pandas as pd; "
          "xovaio32.write(pd.DataFrame({'a': [1.5]}), 'p.data'); "
          "print(xovaio32.library_path()); print(xovaio32.read('p.data')[0]['a'][0]); "
-         "print(xovaio32._lib.load_bulk() is not None)")
+         "print(xovaio32._lib.load_bulk() is not None and "
+         "xovaio32._lib.object_filler() is not None)")
 
 
 def _venv(tmp_path):

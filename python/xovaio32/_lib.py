@@ -34,7 +34,7 @@ _load_lock = threading.Lock()
 _lib = None
 _lib_path: Optional[str] = None
 _bulk = None
-_bulk_path: Optional[str] = None
+_py = None
 _swap_allocator = None
 _fill_objects = None
 
@@ -187,7 +187,7 @@ def special_values():
 def load_bulk():
     """The package's compiled case loops, or None when they were not built
     (the package then falls back to one ctypes call per case)."""
-    global _bulk, _bulk_path
+    global _bulk
     if _bulk is not None:
         return _bulk or None
     with _load_lock:
@@ -215,9 +215,30 @@ def load_bulk():
                 fn = dll.xovaBulkFactorize
                 fn.restype = c_longlong
                 fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
-                _bulk_path = path
                 _bulk = dll
                 return dll
+        return None
+
+
+def _pyloops():
+    """The compiled helpers that use the interpreter (loaded with PyDLL, so
+    calls keep the interpreter lock), or None when they were not built."""
+    global _py
+    if _py is not None:
+        return _py or None
+    with _load_lock:
+        if _py is not None:
+            return _py or None
+        _py = False
+        if os.environ.get("XOVAIO32_NO_BULK"):
+            return None
+        for suffix in importlib.machinery.EXTENSION_SUFFIXES:
+            for path in glob.glob(os.path.join(_HERE, "_pyloops" + suffix)):
+                try:
+                    _py = ctypes.PyDLL(path)
+                except OSError:
+                    continue
+                return _py
         return None
 
 
@@ -229,11 +250,10 @@ def swap_allocator():
     if _swap_allocator is not None:
         return _swap_allocator or None
     _swap_allocator = False
-    if load_bulk() is None:
+    if _pyloops() is None:
         return None
     try:
-        # PyDLL: the function uses the interpreter, so it keeps the lock.
-        fn = ctypes.PyDLL(_bulk_path).xovaSwapArrayAllocator
+        fn = _pyloops().xovaSwapArrayAllocator
         fn.restype = ctypes.py_object
         fn.argtypes = [ctypes.py_object]
         old = fn(None)
@@ -253,11 +273,11 @@ def object_filler():
     if _fill_objects is not None:
         return _fill_objects or None
     _fill_objects = False
-    if load_bulk() is None:
+    if _pyloops() is None:
         return None
     try:
-        fn = ctypes.PyDLL(_bulk_path).xovaFillObjects  # uses the interpreter: keeps the lock
-    except (AttributeError, OSError):
+        fn = _pyloops().xovaFillObjects
+    except AttributeError:
         return None
     fn.restype = ctypes.py_object
     fn.argtypes = [c_void_p, ctypes.py_object, c_void_p, c_longlong]

@@ -43,3 +43,13 @@ OBJECTS_API PyObject* xovaFillObjects(PyObject** cells, PyObject* values, const 
   Py_DECREF(items);
   Py_RETURN_NONE;
 }
+
+/* setuptools builds this extension as a module and, on Windows, exports its
+ * init function by name; the package loads it with ctypes instead, and an
+ * import gives an empty module. */
+static struct PyModuleDef pyloops = {
+    PyModuleDef_HEAD_INIT, "_pyloops", NULL, -1, NULL, NULL, NULL, NULL, NULL};
+
+PyMODINIT_FUNC PyInit__pyloops(void) {
+  return PyModule_Create(&pyloops);
+}
