@@ -242,18 +242,12 @@ def _pyloops():
         return None
 
 
-def swap_allocator():
-    """The compiled function that installs numpy's memory handler for huge
-    pages (None: its own) and returns the one replaced, or None when the
-    compiled loops are not there or numpy has no memory handlers."""
-    global _swap_allocator
-    if _swap_allocator is not None:
-        return _swap_allocator or None
-    _swap_allocator = False
-    if _pyloops() is None:
+def _probe_swap_allocator():
+    lib = _pyloops()
+    if lib is None:
         return None
     try:
-        fn = _pyloops().xovaSwapArrayAllocator
+        fn = lib.xovaSwapArrayAllocator
         fn.restype = ctypes.py_object
         fn.argtypes = [ctypes.py_object]
         old = fn(None)
@@ -262,27 +256,32 @@ def swap_allocator():
         fn(old)
     except (AttributeError, OSError, ImportError, RuntimeError):
         return None  # built without it, or against another numpy: plain pages
-    _swap_allocator = fn
     return fn
+
+
+def swap_allocator():
+    """xovaSwapArrayAllocator(handler): installs numpy's memory handler
+    ``handler`` in the current context (None: the one for huge pages) and
+    returns the one it replaced. None when it was not built or numpy has no
+    memory handlers."""
+    global _swap_allocator
+    if _swap_allocator is None:
+        # Threads racing here each probe and find the same: no lock needed.
+        _swap_allocator = _probe_swap_allocator() or False
+    return _swap_allocator or None
 
 
 def object_filler():
-    """The compiled xovaFillObjects(cells, values, codes, n), or None when the
-    compiled loops are not there."""
+    """xovaFillObjects(cells, values, codes, n) of _objects.c, or None when
+    it was not built."""
     global _fill_objects
-    if _fill_objects is not None:
-        return _fill_objects or None
-    _fill_objects = False
-    if _pyloops() is None:
-        return None
-    try:
-        fn = _pyloops().xovaFillObjects
-    except AttributeError:
-        return None
-    fn.restype = ctypes.py_object
-    fn.argtypes = [c_void_p, ctypes.py_object, c_void_p, c_longlong]
-    _fill_objects = fn
-    return fn
+    if _fill_objects is None:
+        fn = getattr(_pyloops(), "xovaFillObjects", None)
+        if fn is not None:
+            fn.restype = ctypes.py_object
+            fn.argtypes = [c_void_p, ctypes.py_object, c_void_p, c_longlong]
+        _fill_objects = fn or False
+    return _fill_objects or None
 
 
 @contextlib.contextmanager
