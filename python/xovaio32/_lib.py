@@ -184,6 +184,20 @@ def special_values():
     return lib.xovaSysmisVal(), low.value, high.value
 
 
+def _load_compiled(stem: str, loader):
+    """The package's compiled module ``stem`` loaded with ``loader`` (CDLL or
+    PyDLL), or None when it was not built or XOVAIO32_NO_BULK is set."""
+    if os.environ.get("XOVAIO32_NO_BULK"):
+        return None
+    for suffix in importlib.machinery.EXTENSION_SUFFIXES:
+        for path in glob.glob(os.path.join(_HERE, stem + suffix)):
+            try:
+                return loader(path)
+            except OSError:
+                continue
+    return None
+
+
 def load_bulk():
     """The package's compiled case loops, or None when they were not built
     (the package then falls back to one ctypes call per case)."""
@@ -193,53 +207,36 @@ def load_bulk():
     with _load_lock:
         if _bulk is not None:
             return _bulk or None
-        _bulk = False
-        if os.environ.get("XOVAIO32_NO_BULK"):
+        dll = _load_compiled("_bulk", ctypes.CDLL)
+        if dll is None:
+            _bulk = False
             return None
-        for suffix in importlib.machinery.EXTENSION_SUFFIXES:
-            for path in glob.glob(os.path.join(_HERE, "_bulk" + suffix)):
-                try:
-                    dll = ctypes.CDLL(path)
-                except OSError:
-                    continue
-                for name in ("xovaBulkRead", "xovaBulkWrite"):
-                    fn = getattr(dll, name)
-                    fn.restype = c_int
-                    fn.argtypes = [c_void_p, c_int, c_void_p, c_longlong, c_longlong,
-                                   POINTER(c_longlong)]
-                fn = dll.xovaBulkReadColumns
-                fn.restype = c_int
-                fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_longlong,
-                               c_int, c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
-                               c_double, POINTER(c_longlong)]
-                fn = dll.xovaBulkFactorize
-                fn.restype = c_longlong
-                fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
-                _bulk = dll
-                return dll
-        return None
+        for name in ("xovaBulkRead", "xovaBulkWrite"):
+            fn = getattr(dll, name)
+            fn.restype = c_int
+            fn.argtypes = [c_void_p, c_int, c_void_p, c_longlong, c_longlong,
+                           POINTER(c_longlong)]
+        fn = dll.xovaBulkReadColumns
+        fn.restype = c_int
+        fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_longlong,
+                       c_int, c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
+                       c_double, POINTER(c_longlong)]
+        fn = dll.xovaBulkFactorize
+        fn.restype = c_longlong
+        fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
+        _bulk = dll
+        return dll
 
 
 def _pyloops():
     """The compiled helpers that use the interpreter (loaded with PyDLL, so
     calls keep the interpreter lock), or None when they were not built."""
     global _py
-    if _py is not None:
-        return _py or None
-    with _load_lock:
-        if _py is not None:
-            return _py or None
-        _py = False
-        if os.environ.get("XOVAIO32_NO_BULK"):
-            return None
-        for suffix in importlib.machinery.EXTENSION_SUFFIXES:
-            for path in glob.glob(os.path.join(_HERE, "_pyloops" + suffix)):
-                try:
-                    _py = ctypes.PyDLL(path)
-                except OSError:
-                    continue
-                return _py
-        return None
+    if _py is None:
+        with _load_lock:
+            if _py is None:
+                _py = _load_compiled("_pyloops", ctypes.PyDLL) or False
+    return _py or None
 
 
 def _probe_swap_allocator():
