@@ -9,7 +9,7 @@ import pandas as pd
 import pytest
 
 import xovaio32
-from xovaio32 import _lib, _reader
+from xovaio32 import _lib
 from conftest import RAW_TEXT
 
 
@@ -21,14 +21,6 @@ def filler():
             pytest.fail("the compiled object filler is not there")
         pytest.skip("no compiled loops (scripts/test builds them)")
     return fill
-
-
-def raw_column(values, slot=16):
-    raw = np.full((len(values), slot), 0x20, dtype=np.uint8)
-    for i, v in enumerate(values):
-        b = v.encode("utf-8", "surrogateescape")
-        raw[i, :len(b)] = np.frombuffer(b, dtype=np.uint8)
-    return raw
 
 
 @pytest.mark.parametrize("compiled", [True, False])
@@ -70,17 +62,3 @@ def test_the_filler_counts_references_and_refuses_bad_codes(filler):
     del cells
     after = [sys.getrefcount(values[i]) for i in range(3)]
     assert after == before
-
-
-def test_decode_strings_alike_with_and_without_the_filler(monkeypatch, filler):
-    texts = ["abc", "abc  ", "", "x y", RAW_TEXT, "abc"]
-    raw = raw_column(texts)
-    fast = _reader.decode_strings(raw.copy(), 12, "utf-8", {"x y"})
-    monkeypatch.setattr(_lib, "object_filler", lambda: None)
-    slow = _reader.decode_strings(raw.copy(), 12, "utf-8", {"x y"})
-    expected = ["abc", "abc", "", np.nan, RAW_TEXT, "abc"]
-    for got in (fast, slow):
-        assert got.dtype == object
-        assert [v if isinstance(v, str) else "NaN" for v in got] == \
-            [v if isinstance(v, str) else "NaN" for v in expected]
-    assert fast[0] is fast[1] is fast[5]
