@@ -159,7 +159,9 @@ def main() -> int:
     print(f"python {sys.version.split()[0]} at {sys.executable}, numpy {np.__version__}, "
           f"pandas {pd.__version__}")
     print(f"library {_lib.library_path()}; compiled case loop: "
-          f"{'yes' if _lib.load_bulk() else 'NO (per-case ctypes calls)'}")
+          f"{'yes' if _lib.load_bulk() else 'NO (per-case ctypes calls)'}; huge-page arrays and "
+          f"compiled string cells: "
+          f"{'yes' if _lib.object_filler() and _lib.swap_allocator() else 'NO'}")
     print(f"{n} cases of {NUMERIC} numeric and {STRINGS} string (width {WIDTH}) variables, "
           f"files in {scratch}, median of {args.repeat}")
     df = workload(n)

@@ -50,6 +50,23 @@ def _library_to_bundle():
     return os.path.join(out, LIB)
 
 
+def _extensions():
+    """The compiled case loops; and, where numpy's headers are at hand, the
+    helpers that use the interpreter (optional: without them reading works
+    as before, only slower)."""
+    exts = [Extension("xovaio32._bulk", ["xovaio32/_bulk.c"], include_dirs=_include_dirs(),
+                      extra_compile_args=["-O2"])]
+    try:
+        import numpy
+    except ImportError:
+        print("xovaio32: numpy not found at build time: _pyloops left out", file=sys.stderr)
+        return exts
+    exts.append(Extension("xovaio32._pyloops", ["xovaio32/_hugepages.c", "xovaio32/_objects.c"],
+                          include_dirs=[numpy.get_include()], extra_compile_args=["-O2"],
+                          optional=True))
+    return exts
+
+
 class BuildPy(build_py):
     def run(self):
         super().run()
@@ -68,7 +85,6 @@ setup(
     python_requires=">=3.9",
     install_requires=["numpy", "pandas"],
     extras_require={"dask": ["dask", "distributed"]},
-    ext_modules=[Extension("xovaio32._bulk", ["xovaio32/_bulk.c"],
-                           include_dirs=_include_dirs(), extra_compile_args=["-O2"])],
+    ext_modules=_extensions(),
     cmdclass={"build_py": BuildPy},
 )

@@ -13,7 +13,8 @@ from conftest import PKG, ROOT
 PROBE = ("import xovaio32, pandas as pd; "
          "xovaio32.write(pd.DataFrame({'a': [1.5]}), 'p.data'); "
          "print(xovaio32.library_path()); print(xovaio32.read('p.data')[0]['a'][0]); "
-         "print(xovaio32._lib.load_bulk() is not None)")
+         "print(xovaio32._lib.load_bulk() is not None and "
+         "xovaio32._lib.object_filler() is not None)")
 
 
 def _venv(tmp_path):
@@ -99,8 +100,13 @@ def test_case_loops_compile_warning_free():
     cc = shutil.which("gcc") or shutil.which("cc")
     if cc is None:
         pytest.fail("a C compiler is needed (scripts/deps installs gcc)")
-    out = subprocess.run([cc, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
-                          "-fsyntax-only", "-I", os.path.join(ROOT, "include"),
-                          os.path.join(PKG, "xovaio32", "_bulk.c")],
-                         capture_output=True, text=True, timeout=120)
-    assert out.returncode == 0, out.stderr
+    import sysconfig
+
+    import numpy
+    for name in ("_bulk.c", "_hugepages.c", "_objects.c"):
+        out = subprocess.run([cc, "-std=c99", "-Wall", "-Wextra", "-Wpedantic", "-Werror",
+                              "-fsyntax-only", "-I", os.path.join(ROOT, "include"),
+                              "-I", sysconfig.get_paths()["include"], "-I", numpy.get_include(),
+                              os.path.join(PKG, "xovaio32", name)],
+                             capture_output=True, text=True, timeout=120)
+        assert out.returncode == 0, name + ": " + out.stderr

@@ -3,6 +3,7 @@ its result codes."""
 
 from __future__ import annotations
 
+import contextlib
 import ctypes
 import ctypes.util
 import glob
@@ -33,6 +34,9 @@ _load_lock = threading.Lock()
 _lib = None
 _lib_path: Optional[str] = None
 _bulk = None
+_py = None
+_swap_allocator = None
+_fill_objects = None
 
 
 def _loader():
@@ -180,6 +184,20 @@ def special_values():
     return lib.xovaSysmisVal(), low.value, high.value
 
 
+def _load_compiled(stem: str, loader):
+    """The package's compiled module ``stem`` loaded with ``loader`` (CDLL or
+    PyDLL), or None when it was not built or XOVAIO32_NO_BULK is set."""
+    if os.environ.get("XOVAIO32_NO_BULK"):
+        return None
+    for suffix in importlib.machinery.EXTENSION_SUFFIXES:
+        for path in glob.glob(os.path.join(_HERE, stem + suffix)):
+            try:
+                return loader(path)
+            except OSError:
+                continue
+    return None
+
+
 def load_bulk():
     """The package's compiled case loops, or None when they were not built
     (the package then falls back to one ctypes call per case)."""
@@ -189,31 +207,93 @@ def load_bulk():
     with _load_lock:
         if _bulk is not None:
             return _bulk or None
-        _bulk = False
-        if os.environ.get("XOVAIO32_NO_BULK"):
+        dll = _load_compiled("_bulk", ctypes.CDLL)
+        if dll is None:
+            _bulk = False
             return None
-        for suffix in importlib.machinery.EXTENSION_SUFFIXES:
-            for path in glob.glob(os.path.join(_HERE, "_bulk" + suffix)):
-                try:
-                    dll = ctypes.CDLL(path)
-                except OSError:
-                    continue
-                for name in ("xovaBulkRead", "xovaBulkWrite"):
-                    fn = getattr(dll, name)
-                    fn.restype = c_int
-                    fn.argtypes = [c_void_p, c_int, c_void_p, c_longlong, c_longlong,
-                                   POINTER(c_longlong)]
-                fn = dll.xovaBulkReadColumns
-                fn.restype = c_int
-                fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_longlong,
-                               c_int, c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
-                               c_double, POINTER(c_longlong)]
-                fn = dll.xovaBulkFactorize
-                fn.restype = c_longlong
-                fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
-                _bulk = dll
-                return dll
+        for name in ("xovaBulkRead", "xovaBulkWrite"):
+            fn = getattr(dll, name)
+            fn.restype = c_int
+            fn.argtypes = [c_void_p, c_int, c_void_p, c_longlong, c_longlong,
+                           POINTER(c_longlong)]
+        fn = dll.xovaBulkReadColumns
+        fn.restype = c_int
+        fn.argtypes = [c_void_p, c_int, c_longlong, c_longlong, c_void_p, c_longlong,
+                       c_int, c_void_p, c_void_p, c_int, c_void_p, c_void_p, c_void_p,
+                       c_double, POINTER(c_longlong)]
+        fn = dll.xovaBulkFactorize
+        fn.restype = c_longlong
+        fn.argtypes = [c_void_p, c_longlong, c_longlong, c_longlong, c_void_p, c_void_p]
+        _bulk = dll
+        return dll
+
+
+def _pyloops():
+    """The compiled helpers that use the interpreter (loaded with PyDLL, so
+    calls keep the interpreter lock), or None when they were not built."""
+    global _py
+    if _py is None:
+        with _load_lock:
+            if _py is None:
+                _py = _load_compiled("_pyloops", ctypes.PyDLL) or False
+    return _py or None
+
+
+def _probe_swap_allocator():
+    lib = _pyloops()
+    if lib is None:
         return None
+    try:
+        fn = lib.xovaSwapArrayAllocator
+        fn.restype = ctypes.py_object
+        fn.argtypes = [ctypes.py_object]
+        old = fn(None)
+        if old is NotImplemented:
+            return None
+        fn(old)
+    except (AttributeError, OSError, ImportError, RuntimeError):
+        return None  # built without it, or against another numpy: plain pages
+    return fn
+
+
+def swap_allocator():
+    """xovaSwapArrayAllocator(handler): installs numpy's memory handler
+    ``handler`` in the current context (None: the one for huge pages) and
+    returns the one it replaced. None when it was not built or numpy has no
+    memory handlers."""
+    global _swap_allocator
+    if _swap_allocator is None:
+        # Threads racing here each probe and find the same: no lock needed.
+        _swap_allocator = _probe_swap_allocator() or False
+    return _swap_allocator or None
+
+
+def object_filler():
+    """xovaFillObjects(cells, values, codes, n) of _objects.c, or None when
+    it was not built."""
+    global _fill_objects
+    if _fill_objects is None:
+        fn = getattr(_pyloops(), "xovaFillObjects", None)
+        if fn is not None:
+            fn.restype = ctypes.py_object
+            fn.argtypes = [c_void_p, ctypes.py_object, c_void_p, c_longlong]
+        _fill_objects = fn or False
+    return _fill_objects or None
+
+
+@contextlib.contextmanager
+def huge_pages():
+    """Arrays made inside come from huge pages where the system has them:
+    fresh memory then costs far fewer page faults on first touch."""
+    fn = swap_allocator()
+    if fn is None:
+        yield
+        return
+    old = fn(None)
+    try:
+        yield
+    finally:
+        fn(old)
 
 
 def function_address(name: str) -> int:

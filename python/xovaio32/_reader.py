@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import os
+import threading
 import warnings
 from ctypes import byref, c_int, c_longlong
 from typing import Any, Iterator, List, Optional, Sequence, Tuple
@@ -53,6 +54,26 @@ def read_cases(h: int, out: np.ndarray, count: int) -> Tuple[int, int]:
         if rc != 0:
             return i, rc
     return count, 0
+
+
+#: Reads of at least this many bytes of an uncompressed file are shared by
+#: two handles (see Reader._helper_handle).
+SPLIT_BYTES = 32 << 20
+
+
+def _cpus() -> int:
+    try:
+        return len(os.sched_getaffinity(0))
+    except (AttributeError, OSError):
+        return os.cpu_count() or 1
+
+
+def _file_identity(path) -> Optional[Tuple[int, int, int, int]]:
+    try:
+        st = os.stat(path)
+    except OSError:
+        return None
+    return st.st_dev, st.st_ino, st.st_size, st.st_mtime_ns
 
 
 class _Layout:
@@ -119,8 +140,14 @@ def decode_strings(raw: np.ndarray, width: int, encoding: str, missing=()) -> np
             raw[:, width:] = 0x20  # bytes past the width are not part of the value
         codes, first = _factorize_rows(raw.view(np.uint64))
     texts = [decode(raw[i, :width].tobytes().rstrip(b" "), encoding) for i in first]
-    table = np.empty(len(texts), dtype=object)
-    table[:] = [np.nan if t in missing else t for t in texts]
+    values = [np.nan if t in missing else t for t in texts]
+    fill = _lib.object_filler()
+    if fill is not None and codes.dtype == np.int64 and codes.flags.c_contiguous:
+        out = np.empty(n, dtype=object)
+        fill(out.ctypes.data, values, codes.ctypes.data, n)
+        return out
+    table = np.empty(len(values), dtype=object)
+    table[:] = values
     return table.take(codes)
 
 
@@ -186,9 +213,10 @@ class _Frame:
             off = self.layout.offsets[nm]
             arr[start:start + k] = chunk[:, off:off + arr.shape[1]]
 
-    def read_direct(self, h: int, bulk, n: int) -> Tuple[int, int]:
-        """Reads ``n`` cases straight into the columns through the compiled
-        loop (system-missing already NaN). Returns (cases read, last result)."""
+    def read_direct(self, h: int, bulk, lo: int, hi: int) -> Tuple[int, int]:
+        """Reads cases into rows ``lo`` to ``hi`` - 1 of the columns through the
+        compiled loop (system-missing already NaN), ``h`` standing at the case
+        of row ``lo``. Returns (cases read, last result)."""
         fn = _lib.function_address("xovaWholeCaseIn")
         group = max(1, (32 << 10) // max(8, self.layout.case_size))  # about 32 KB of cases
         scratch = np.empty(group * max(8, self.layout.case_size), dtype=np.uint8)
@@ -199,10 +227,10 @@ class _Frame:
         str_off = np.array([self.layout.offsets[nm] for nm in names], dtype=np.int64)
         slots = np.array([self.strings[nm].shape[1] for nm in names], dtype=np.int64)
         str_base = np.array([self.strings[nm].ctypes.data for nm in names], dtype=np.uint64)
-        got, rc, done = 0, 0, c_longlong()
+        got, rc, done = lo, 0, c_longlong()
         step = 1 << 16  # a call per step keeps Ctrl-C and other threads responsive
-        while got < n:
-            want = min(step, n - got)
+        while got < hi:
+            want = min(step, hi - got)
             num_ptr = num_base + np.uint64(8 * got)
             str_ptr = str_base + (slots * got).astype(np.uint64)
             rc = bulk.xovaBulkReadColumns(
@@ -213,7 +241,7 @@ class _Frame:
             if done.value < want:
                 break
         self.nan_done = True
-        return got, rc
+        return got - lo, rc
 
     def finish(self, first: int) -> pd.DataFrame:
         n = self.n
@@ -271,7 +299,12 @@ class Reader(HandleOwner):
         self.path = os.fspath(path)
         self.encoding = encoding
         self._init_lock()
+        before = _file_identity(self.path)
         self._h = _open_read(self.path)
+        # The file the handle has, when the path surely names it: a second
+        # handle on the same path may then share a large read.
+        after = _file_identity(self.path)
+        self._identity = after if before is not None and before == after else None
         self._own(_close_handle, self._h)
         try:
             self.metadata: Metadata = read_metadata(self._h, self.path, encoding)
@@ -320,9 +353,13 @@ class Reader(HandleOwner):
         return self._pos
 
     def _seek(self, i: int) -> None:
+        self._move(i)
+        self._pos = int(i)
+
+    def _move(self, i: int) -> None:
+        """Positions the handle only; the caller keeps ``_pos``."""
         _lib.check(_lib.load_library().xovaSeekNextCase(self._handle(), int(i)), self.path,
                    f"positioning at case {i}")
-        self._pos = int(i)
 
     def seek(self, i: int) -> None:
         """Makes case ``i`` (0-based) the next one to be read."""
@@ -357,7 +394,7 @@ class Reader(HandleOwner):
                        user_missing, self.encoding)
         bulk = _lib.load_bulk()
         if bulk is not None and n > 0:
-            done, rc = frame.read_direct(h, bulk, n)
+            done, rc = self._read_direct(frame, h, bulk, n)
             self._pos += done
             if done < n:
                 if rc > 0:
@@ -381,11 +418,74 @@ class Reader(HandleOwner):
         del buf
         return frame.finish(first)
 
+    def _helper_handle(self, n: int) -> Optional[int]:
+        """A second handle on the file for the far half of a large read of an
+        uncompressed file, or None. Seeking such a file costs nothing, and
+        the library's input (small reads through its stream buffer) keeps one
+        processor busy; a compressed file would have to be decoded up to the
+        half, so it is read by one handle."""
+        if (self._identity is None or self.metadata.compressed or _cpus() < 2
+                or n * self._layout.case_size < SPLIT_BYTES):
+            return None
+        # Opened quietly: a warning was given when the file was opened, and
+        # any trouble here only means reading alone, with the same result.
+        lib = _lib.load_library()
+        h = c_int(-1)
+        with _lib.OPEN_CLOSE_LOCK:
+            rc = lib.xovaOpenRead(os.fsencode(self.path), byref(h))
+        if rc > 0:
+            return None
+        h = h.value
+        size, count = c_int(), c_int()
+        if (rc == 0 and _file_identity(self.path) == self._identity
+                and lib.xovaGetCaseSize(h, byref(size)) == 0
+                and size.value == self._layout.case_size
+                and lib.xovaGetNumberofCases(h, byref(count)) == 0
+                and count.value == len(self)):
+            return h
+        _close_handle(h)
+        return None
+
+    def _read_direct(self, frame: "_Frame", h: int, bulk, n: int) -> Tuple[int, int]:
+        """Reads ``n`` cases from the handle's position into the frame: the
+        far half by a second handle in a thread when that pays. A failure is
+        reported as reading alone would: the first case that can't be read,
+        by this handle. Returns (cases read, last result)."""
+        helper = self._helper_handle(n)
+        if helper is None:
+            return frame.read_direct(h, bulk, 0, n)
+        first, half = self._pos, n // 2
+        far = [0, 0]
+
+        def read_far() -> None:
+            try:
+                if _lib.load_library().xovaSeekNextCase(helper, first + half) == 0:
+                    far[:] = frame.read_direct(helper, bulk, half, n)
+            except Exception:  # noqa: BLE001 - this handle reads the rest then
+                pass
+
+        thread = threading.Thread(target=read_far, name="xovaio32-read")
+        try:
+            thread.start()
+            got, rc = frame.read_direct(h, bulk, 0, half)
+        finally:
+            thread.join()
+            _close_handle(helper)
+        if got < half:
+            return got, rc
+        at = half + far[0]
+        if at < n:  # the far half fell short: this handle finds out why
+            self._move(first + at)
+            more, rc = frame.read_direct(h, bulk, at, n)
+            return at + more, rc
+        self._move(first + n)
+        return n, 0
+
     def read_batch(self, n: int, columns: Optional[Sequence[str]] = None,
                    value_labels: bool = False, user_missing: bool = False) -> pd.DataFrame:
         """The next ``n`` cases (fewer at the end of the file) as a DataFrame
         indexed by case number; options as for read()."""
-        with self._lock:
+        with self._lock, _lib.huge_pages():
             return self._read_frame(int(n), columns, value_labels, user_missing, True)
 
     def __iter__(self) -> Iterator[Tuple[Any, ...]]:

@@ -1,0 +1,101 @@
+"""Large reads of uncompressed files shared by a second handle: the same
+frame, the same position and the same errors as reading with one."""
+
+import os
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import xovaio32
+from xovaio32 import _lib, _reader
+
+N = 5001  # odd, so the halves differ
+
+
+def frame(n=N, seed=5):
+    rng = np.random.default_rng(seed)
+    x = rng.normal(size=n)
+    x[::7] = np.nan
+    return pd.DataFrame({"x": x, "s": rng.choice(["yes", "no", "", "Grüße"], n),
+                         "k": rng.integers(0, 5, n).astype(float),
+                         "id": [f"c{i}" for i in range(n)]})
+
+
+@pytest.fixture()
+def split(monkeypatch):
+    """Counts the reads shared by a second handle, with every read large enough."""
+    if _lib.load_bulk() is None:
+        if os.environ.get("XOVAIO32_REQUIRE_BULK"):
+            pytest.fail("the compiled case loops are not there")
+        pytest.skip("no compiled case loops (scripts/test builds them)")
+    monkeypatch.setattr(_reader, "SPLIT_BYTES", 0)
+    monkeypatch.setattr(_reader, "_cpus", lambda: 2)
+    shared = []
+    helper = _reader.Reader._helper_handle
+
+    def counting(self, n):
+        h = helper(self, n)
+        shared.append(h is not None)
+        return h
+
+    monkeypatch.setattr(_reader.Reader, "_helper_handle", counting)
+    return shared
+
+
+def write(path, df, compress):
+    xovaio32.write(df, str(path), compress=compress)
+    return str(path)
+
+
+def test_same_frame_and_position(tmp_path, split):
+    df = frame()
+    path = write(tmp_path / "u.data", df, False)
+    back, _ = xovaio32.read(path)
+    pd.testing.assert_frame_equal(back, df)
+    part, _ = xovaio32.read(path, rows=(17, N - 3), columns=["id", "x"])
+    pd.testing.assert_frame_equal(part, df.iloc[17:N - 3][["x", "id"]])
+    with xovaio32.open(path) as r:
+        first = r.read_batch(2000)
+        assert r.tell() == 2000
+        rest = r.read_batch(N)
+        assert r.tell() == N and r.read_batch(10).empty
+    pd.testing.assert_frame_equal(pd.concat([first, rest]), df)
+    assert split[:3] == [True, True, True]
+
+
+def test_compressed_files_are_read_by_one_handle(tmp_path, split):
+    df = frame(300)
+    back, _ = xovaio32.read(write(tmp_path / "c.data", df, True))
+    pd.testing.assert_frame_equal(back, df)
+    assert split == [False]
+
+
+@pytest.mark.parametrize("cut", [10, N // 2 + 3, N - 1])
+def test_a_short_file_fails_as_with_one_handle(tmp_path, monkeypatch, split, cut):
+    """Cases cut off in the near half, just past the middle, or at the end."""
+    path = write(tmp_path / "u.data", frame(), False)
+    data = open(path, "rb").read()
+    with xovaio32.open(path) as r:
+        case = r._layout.case_size
+    with open(path, "wb") as f:
+        f.write(data[:len(data) - (N - cut) * case - 5])  # and part of the case before
+    with pytest.raises(xovaio32.Error) as shared:
+        xovaio32.read(path)
+    monkeypatch.setattr(_reader, "SPLIT_BYTES", 1 << 62)
+    with pytest.raises(xovaio32.Error) as alone:
+        xovaio32.read(path)
+    assert split[0] is True
+    assert (type(shared.value), str(shared.value)) == (type(alone.value), str(alone.value))
+    assert f"after {cut - 1} of {N}" in str(alone.value)
+
+
+def test_a_path_that_names_another_file_now_is_not_shared(tmp_path, split):
+    df = frame()
+    path = write(tmp_path / "u.data", df, False)
+    other = write(tmp_path / "other.data", frame(seed=6), False)
+    with xovaio32.open(path) as r:
+        os.replace(other, path)
+        back = r.read_batch(N)
+    pd.testing.assert_frame_equal(back, df)
+    assert split == [False]
