@@ -186,6 +186,7 @@ void CsvInput::Feed(const char* data, std::size_t n) {
     if (used != n) Fail(LibraryError());
     return;
   }
+  if (n == 0) return;
   const char* p = data;
   const char* end = data + n;
   if (!carry_.empty()) {
