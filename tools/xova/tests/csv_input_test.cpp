@@ -118,6 +118,10 @@ TEST(CsvLineScan, LongLinesAndManyFieldsKeepTheirLimits) {
   ExpectSameAsReference("h\n" + longField + "\nz\n", {65536});
   ExpectSameAsReference("h\n" + longField + "\"\nz\n", {65536, 7});
   ExpectSameAsReference("h,i\n" + longField + "," + longField + "\r\n", {1u << 22});
+  // Lines ended by CR alone wait for an LF that never comes, up to a bound.
+  std::string crLines;
+  for (int i = 0; i < 300000; ++i) crLines += std::to_string(i) + ",x\r";
+  ExpectSameAsReference(crLines + "\"last\"\n", {65536});
   // One field too many, in one piece and in many.
   const std::string fields(CsvInput::kMaxFields, ',');
   ExpectSameAsReference("a\n" + fields + "\n", {1u << 22});
