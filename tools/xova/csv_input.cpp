@@ -2,6 +2,8 @@
 
 #include <csv.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,10 +16,27 @@ int NoSpace(unsigned char) {
   return 0;
 }
 
-// libcsv grows its field buffer without limit; this keeps it bounded.
-void* BoundedRealloc(void* p, std::size_t n) {
-  if (n > CsvInput::kMaxRecordBytes + 1024) return nullptr;
-  return std::realloc(p, n);
+// libcsv grows its field buffer without limit, 128 bytes at a time, each step
+// a realloc that may copy. This keeps the buffer bounded and gives it room to
+// double into, its size kept just before it.
+constexpr std::size_t kMaxFieldBuffer = CsvInput::kMaxRecordBytes + 1024;
+constexpr std::size_t kHead = alignof(std::max_align_t);
+
+void* GrowFieldBuffer(void* p, std::size_t n) {
+  if (n > kMaxFieldBuffer) return nullptr;
+  char* block = p ? static_cast<char*>(p) - kHead : nullptr;
+  std::size_t capacity = 0;
+  if (block) std::memcpy(&capacity, block, sizeof capacity);
+  if (n <= capacity) return p;
+  const std::size_t want = std::min(std::max(n, 2 * capacity), kMaxFieldBuffer);
+  char* grown = static_cast<char*>(std::realloc(block, kHead + want));
+  if (!grown) return nullptr;  // libcsv keeps the old buffer
+  std::memcpy(grown, &want, sizeof want);
+  return grown + kHead;
+}
+
+void FreeFieldBuffer(void* p) {
+  if (p) std::free(static_cast<char*>(p) - kHead);
 }
 
 // The bytes that end a field or line, or need libcsv: comma, quote, CR, LF.
@@ -41,7 +60,8 @@ CsvInput::CsvInput(RecordFn fn, Scan scan)
     throw std::bad_alloc();
   }
   csv_set_space_func(parser_, NoSpace);
-  csv_set_realloc_func(parser_, BoundedRealloc);
+  csv_set_realloc_func(parser_, GrowFieldBuffer);
+  csv_set_free_func(parser_, FreeFieldBuffer);
 }
 
 CsvInput::~CsvInput() {
@@ -100,7 +120,7 @@ void CsvInput::Deliver(int terminator) {
   if (crlfTail) return;
   ++line_;
   // An empty line is one empty field: it may be the value of a one-column file.
-  if (empty) views_.emplace_back();
+  if (empty) views_.emplace_back("", 0);  // not null: callers may copy from it
   fn_(views_, line_);
 }
 
