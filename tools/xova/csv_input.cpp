@@ -28,8 +28,9 @@ void* GrowFieldBuffer(void* p, std::size_t n) {
   std::size_t capacity = 0;
   if (block) std::memcpy(&capacity, block, sizeof capacity);
   if (n <= capacity) return p;
-  const std::size_t want = std::min(std::max(n, 2 * capacity), kMaxFieldBuffer);
+  std::size_t want = std::min(std::max(n, 2 * capacity), kMaxFieldBuffer);
   char* grown = static_cast<char*>(std::realloc(block, kHead + want));
+  if (!grown && want > n) grown = static_cast<char*>(std::realloc(block, kHead + (want = n)));
   if (!grown) return nullptr;  // libcsv keeps the old buffer
   std::memcpy(grown, &want, sizeof want);
   return grown + kHead;
