@@ -317,8 +317,7 @@ int ExportCommand(const ExportOptions& o) {
     const double share = wanted / (head + (jobs - 1));
     long a = first;
     for (int t = 0; t < jobs; ++t) {
-      const long b = t + 1 == jobs ? first + wanted
-                                   : first + static_cast<long>(share * (head + t));
+      const long b = t + 1 == jobs ? first + wanted : first + static_cast<long>(share * (head + t));
       ranges.push_back({a, b - a});
       a = b;
     }
