@@ -1,6 +1,7 @@
 // The xova tool's text readers: CSV records (fed in pieces of any size) and
 // dictionary JSON. The first byte chooses which. Whatever is accepted must
-// survive being written out and read again unchanged.
+// survive being written out and read again unchanged, and the CSV reader's
+// line scan must agree with libcsv alone.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,12 +17,13 @@ namespace {
 using Records = std::vector<std::vector<std::string>>;
 
 // Parses, feeding `step` bytes at a time; false when the input is refused.
-bool ParseCsv(const std::string& text, std::size_t step, Records& out) {
+bool ParseCsv(const std::string& text, std::size_t step, Records& out,
+              xova_tool::CsvInput::Scan scan = xova_tool::CsvInput::Scan::kLines) {
   out.clear();
   try {
-    xova_tool::CsvInput csv([&](const std::vector<std::string_view>& f, long) {
-      out.emplace_back(f.begin(), f.end());
-    });
+    xova_tool::CsvInput csv(
+        [&](const std::vector<std::string_view>& f, long) { out.emplace_back(f.begin(), f.end()); },
+        scan);
     for (std::size_t i = 0; i < text.size(); i += step)
       csv.Feed(text.data() + i, std::min(step, text.size() - i));
     csv.Finish();
@@ -32,8 +34,12 @@ bool ParseCsv(const std::string& text, std::size_t step, Records& out) {
 }
 
 void FuzzCsv(const std::string& text, std::size_t step) {
-  Records records;
-  if (!ParseCsv(text, step, records)) return;
+  Records records, reference;
+  const bool accepted = ParseCsv(text, step, records);
+  CHECK(accepted ==
+        ParseCsv(text, text.size() + 1, reference, xova_tool::CsvInput::Scan::kLibraryOnly));
+  CHECK(records == reference);
+  if (!accepted) return;
   Records whole;
   CHECK(ParseCsv(text, text.size() + 1, whole));
   CHECK(whole == records);

@@ -1,6 +1,11 @@
 // CSV input (RFC 4180, strict quoting) through libcsv, record by record, with
 // bounded memory: a record larger than kMaxRecordBytes or with more than
 // kMaxFields fields is an error, not a reason to grow.
+//
+// Most lines of a large CSV hold no quote and no lone carriage return. Such a
+// line, seen whole at the start of a record, is split on its commas in place:
+// exactly what libcsv makes of it, without its byte-by-byte callbacks and the
+// copy of every field. Every other byte still goes through libcsv.
 #ifndef XOVA_TOOLS_CSV_INPUT_H
 #define XOVA_TOOLS_CSV_INPUT_H
 
@@ -44,7 +49,11 @@ class CsvInput {
   // throws ends the parse and is passed on.
   using RecordFn = std::function<void(const std::vector<std::string_view>&, long line)>;
 
-  explicit CsvInput(RecordFn fn);
+  // kLibraryOnly hands every byte to libcsv: the reference the line scan is
+  // compared with.
+  enum class Scan { kLines, kLibraryOnly };
+
+  explicit CsvInput(RecordFn fn, Scan scan = Scan::kLines);
   ~CsvInput();
   CsvInput(const CsvInput&) = delete;
   CsvInput& operator=(const CsvInput&) = delete;
@@ -60,17 +69,33 @@ class CsvInput {
   long records() const { return line_; }
 
  private:
+  // An incomplete line at the start of a record waits for the next bytes up
+  // to this size; a longer one goes to libcsv.
+  static constexpr std::size_t kMaxCarry = 1u << 20;
+
   static void OnField(void* s, std::size_t n, void* self);
   static void OnRecord(int c, void* self);
   void Field(const char* s, std::size_t n);
   void Record(int terminator);
+  void Deliver(int terminator);
   void Rethrow();
+  [[noreturn]] void Fail(std::exception_ptr e);
+  std::exception_ptr LibraryError() const;
+  // Parses [p, end) and returns where an incomplete line left for later
+  // starts (end when none is).
+  const char* ScanLines(const char* p, const char* end);
+  // Hands libcsv the bytes up to and including the first line end; returns
+  // the byte after them.
+  const char* ToLibrary(const char* p, const char* end);
 
   RecordFn fn_;
   csv_parser* parser_;
   std::string bytes_;              // the current record's fields, end to end
   std::vector<std::size_t> ends_;  // where each field ends in bytes_
   std::vector<std::string_view> views_;
+  std::string carry_;  // an incomplete line at the start of a record
+  Scan scan_;
+  bool atRecordStart_ = true;  // libcsv holds no part of a record
   long line_ = 0;
   int lastTerminator_ = 0;
   std::exception_ptr failure_;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -231,17 +232,30 @@ int TempFile() {
   return fd;
 }
 
+// Copies a thread's part behind what is written: in the kernel where the two
+// files allow it, else through the sink.
 void Append(int from, Sink& to) {
-  if (lseek(from, 0, SEEK_SET) != 0)
-    throw ToolError("temporary file", "rewind", std::strerror(errno));
-  for (;;) {
+  const off_t size = lseek(from, 0, SEEK_END);
+  if (size < 0) throw ToolError("temporary file", "size", std::strerror(errno));
+  to.flush();
+  loff_t at = 0;
+  while (at < size) {
+    const ssize_t n =
+        copy_file_range(from, &at, to.fd(), nullptr, static_cast<std::size_t>(size - at), 0);
+    if (n > 0) continue;
+    if (n < 0 && errno == EINTR) continue;
+    break;  // not between these two (a pipe, another file system): a real
+            // write error shows again below
+  }
+  while (at < size) {
     char* p = to.reserve(Sink::kBuffer);
-    const ssize_t n = read(from, p, Sink::kBuffer);
+    const ssize_t n = pread(from, p, Sink::kBuffer, at);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw ToolError("temporary file", "read", std::strerror(errno));
     }
-    if (n == 0) break;
+    if (n == 0) throw ToolError("temporary file", "read", "ends early");
+    at += n;
     to.advance(p + n);
     to.maybeFlush();
   }
@@ -297,9 +311,15 @@ int ExportCommand(const ExportOptions& o) {
   if (jobs == 1) {
     ranges.push_back({first, wanted});
   } else {
+    // The first range is a little shorter: its thread then also copies the
+    // others' parts behind it, at about a twentieth of the cost of making them.
+    const double head = std::max(0.5, 1.0 - 0.05 * (jobs - 1));
+    const double share = wanted / (head + (jobs - 1));
+    long a = first;
     for (int t = 0; t < jobs; ++t) {
-      const long a = first + wanted * t / jobs, b = first + wanted * (t + 1) / jobs;
+      const long b = t + 1 == jobs ? first + wanted : first + static_cast<long>(share * (head + t));
       ranges.push_back({a, b - a});
+      a = b;
     }
   }
 

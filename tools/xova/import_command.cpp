@@ -1,6 +1,7 @@
 // xova import: a new Dataset file from a CSV with a header line, its
 // dictionary from JSON, from another Dataset file, or inferred from the data.
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -221,9 +222,19 @@ class CaseFiller {
       char* at = case_.data() + t.ref.offset;
       std::string_view v = f[i];
       if (t.ref.width == 0) {
-        // Empty or blank: system-missing, as the blank case has it.
-        if (v.find_first_not_of(' ') == std::string_view::npos) continue;
+        if (v.empty()) continue;  // system-missing, as the blank case has it
         double d;
+        // Most numbers have no blanks or sign to strip first.
+        const char* last = v.data() + v.size();
+        if (v.front() != ' ' && v.front() != '+' && v.back() != ' ') {
+          const auto r = std::from_chars(v.data(), last, d);
+          if (r.ec == std::errc() && r.ptr == last) {
+            std::memcpy(at, &d, sizeof d);
+            continue;
+          }
+        }
+        // Blank: system-missing too.
+        if (v.find_first_not_of(' ') == std::string_view::npos) continue;
         if (!ParseNumber(v, d))
           throw CsvError(line, static_cast<long>(i) + 1,
                          "not a number in numeric variable " + t.name + ": " + Quoted(v));

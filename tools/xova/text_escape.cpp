@@ -229,7 +229,11 @@ void AppendNumber(std::string& out, double v) {
 bool ParseNumber(std::string_view s, double& v) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (!s.empty() && s.front() == '+') {
+    s.remove_prefix(1);
+    // from_chars takes a minus; after a plus it would read "+-1" as -1.
+    if (!s.empty() && s.front() == '-') return false;
+  }
   if (s.empty()) return false;
   const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   return r.ec == std::errc() && r.ptr == s.data() + s.size();

@@ -126,7 +126,7 @@ TEST_P(ExportJobs, GiveTheBytesOfOneThread) {
   ScratchDir dir;
   const std::string f = dir.File("n.data");
   WriteNumberedFile(f, GetParam(), 20011);
-  for (const std::string rows : {"", "5000:15001", "20000:", "0:3"}) {
+  for (const std::string rows : {"", "5000:15001", "20000:", "0:3", "7:11", "0:14"}) {
     std::vector<std::string> base = {"export", f};
     if (!rows.empty()) base.insert(base.end(), {"--rows", rows});
     const RunResult one = RunXova(base);

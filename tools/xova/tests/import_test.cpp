@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 #include "sample_files.h"
 #include "support/scratch_dir.h"
 #include "xova_run.h"
@@ -96,6 +100,43 @@ TEST_F(Import, ColumnsMustMatchTheDictionary) {
                          "--ignore-extra-columns", "--allow-missing-columns", "-o", out_});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(RunXova({"export", out_}).out, "x,s,y\n1,ab,\n");
+}
+
+TEST_F(Import, NumbersKeepEveryBitWhateverTheirSpelling) {
+  const std::string like = dir_.File("like.data");
+  WriteNumberedFile(like, false, 1);  // x numeric, s width 12, y numeric
+  const RunResult r = RunXova({"import",
+                               Csv("x,s,y\n 1.5,a,+2\n-0,b,3 \n  ,c,\n4.9e-324,d,nan\n"
+                                   "0.1,e,-1.7976931348623157e308\n"),
+                               "--like", like, "-o", out_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  xovaio32::Reader f(out_);
+  const auto x = f.variable("x"), y = f.variable("y");
+  const double sysmis = xovaSysmisVal();
+  auto bits = [](double d) {
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+  };
+  const double want[][2] = {
+      {1.5, 2}, {-0.0, 3}, {sysmis, sysmis}, {4.9e-324, 0}, {0.1, -1.7976931348623157e308}};
+  for (int c = 0; c < 5; ++c) {
+    SCOPED_TRACE(c);
+    ASSERT_TRUE(f.next());
+    EXPECT_EQ(bits(f.number(x)), bits(want[c][0]));
+    if (c == 3) {
+      EXPECT_TRUE(std::isnan(f.number(y)));
+    } else {
+      EXPECT_EQ(bits(f.number(y)), bits(want[c][1]));
+    }
+  }
+  EXPECT_FALSE(f.next());
+  for (const char* bad : {"1e400", "+-1", "1 2", "0x10", "1,5"}) {
+    SCOPED_TRACE(bad);
+    ExpectRefused(
+        {"import", Csv(std::string("x,s,y\n1,a,\"") + bad + "\"\n"), "--like", like, "-o", out_},
+        "line 2, column 3: not a number in numeric variable y");
+  }
 }
 
 TEST_F(Import, BadDictionaryJsonIsRefused) {
