@@ -194,6 +194,23 @@ char* PutNumber(char* p, double v) {
     std::memcpy(p, "inf", 3);
     return p + 3;
   }
+  // Whole numbers under 100000 in magnitude are the bulk of survey data
+  // (codes, counts, ages). For them std::to_chars' shortest form is always
+  // the plain digits (an exponent form is never shorter below 100000), and
+  // writing the digits directly costs a fraction of the general conversion.
+  if (v > -100000.0 && v < 100000.0) {
+    const int whole = static_cast<int>(v);
+    if (static_cast<double>(whole) == v && !(whole == 0 && std::signbit(v))) {
+      unsigned u = static_cast<unsigned>(whole);
+      if (whole < 0) {
+        *p++ = '-';
+        u = 0u - u;
+      }
+      const int digits = u < 10 ? 1 : u < 100 ? 2 : u < 1000 ? 3 : u < 10000 ? 4 : 5;
+      for (int i = digits - 1; i >= 0; --i, u /= 10) p[i] = static_cast<char>('0' + u % 10);
+      return p + digits;
+    }
+  }
   return std::to_chars(p, p + kMaxNumberBytes, v).ptr;
 }
 
