@@ -1,7 +1,9 @@
-"""Large reads of uncompressed files shared by a second handle: the same
-frame, the same position and the same errors as reading with one."""
+"""Large reads of uncompressed files shared by a second handle, piece by
+piece: the same frame, the same position and the same errors as reading
+with one."""
 
 import os
+import threading
 
 import numpy as np
 import pandas as pd
@@ -10,7 +12,7 @@ import pytest
 import xovaio32
 from xovaio32 import _lib, _reader
 
-N = 5001  # odd, so the halves differ
+N = 5001  # not a multiple of the pieces, so they differ in size
 
 
 def frame(n=N, seed=5):
@@ -30,6 +32,7 @@ def split(monkeypatch):
             pytest.fail("the compiled case loops are not there")
         pytest.skip("no compiled case loops (scripts/test builds them)")
     monkeypatch.setattr(_reader, "SPLIT_BYTES", 0)
+    monkeypatch.setattr(_reader, "SPLIT_MIN_CASES", 1)  # all 16 pieces
     monkeypatch.setattr(_reader, "_cpus", lambda: 2)
     shared = []
     helper = _reader.Reader._helper_handle
@@ -71,9 +74,10 @@ def test_compressed_files_are_read_by_one_handle(tmp_path, split):
     assert split == [False]
 
 
-@pytest.mark.parametrize("cut", [10, N // 2 + 3, N - 1])
+@pytest.mark.parametrize("cut", [10, N // 2 + 3, N * 15 // 16 + 1, N - 1])
 def test_a_short_file_fails_as_with_one_handle(tmp_path, monkeypatch, split, cut):
-    """Cases cut off in the near half, just past the middle, or at the end."""
+    """Cases cut off in the first piece, just past the middle, at the start
+    of the last piece, or at the end."""
     path = write(tmp_path / "u.data", frame(), False)
     data = open(path, "rb").read()
     with xovaio32.open(path) as r:
@@ -99,3 +103,21 @@ def test_a_path_that_names_another_file_now_is_not_shared(tmp_path, split):
         back = r.read_batch(N)
     pd.testing.assert_frame_equal(back, df)
     assert split == [False]
+
+
+def test_a_helper_that_fails_leaves_its_pieces_to_the_caller(tmp_path, monkeypatch, split):
+    df = frame()
+    path = write(tmp_path / "u.data", df, False)
+    real = _reader._Frame.read_direct
+    helper_calls = []
+
+    def failing_in_helper(self, h, bulk, lo, hi):
+        if threading.current_thread() is not threading.main_thread():
+            helper_calls.append(lo)
+            raise RuntimeError("helper thread gives up")
+        return real(self, h, bulk, lo, hi)
+
+    monkeypatch.setattr(_reader._Frame, "read_direct", failing_in_helper)
+    back, _ = xovaio32.read(path)
+    pd.testing.assert_frame_equal(back, df)
+    assert split == [True] and len(helper_calls) == 1

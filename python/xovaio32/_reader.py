@@ -59,6 +59,10 @@ def read_cases(h: int, out: np.ndarray, count: int) -> Tuple[int, int]:
 #: Reads of at least this many bytes of an uncompressed file are shared by
 #: two handles (see Reader._helper_handle).
 SPLIT_BYTES = 32 << 20
+#: Such a read is cut into at most this many pieces of at least
+#: SPLIT_MIN_CASES cases, which the two handles take in turn.
+SPLIT_PIECES = 16
+SPLIT_MIN_CASES = 1 << 14
 
 
 def _cpus() -> int:
@@ -447,37 +451,57 @@ class Reader(HandleOwner):
         return None
 
     def _read_direct(self, frame: "_Frame", h: int, bulk, n: int) -> Tuple[int, int]:
-        """Reads ``n`` cases from the handle's position into the frame: the
-        far half by a second handle in a thread when that pays. A failure is
-        reported as reading alone would: the first case that can't be read,
-        by this handle. Returns (cases read, last result)."""
+        """Reads ``n`` cases from the handle's position into the frame: shared
+        with a second handle in a thread when that pays. A failure is reported
+        as reading alone would: the first case that can't be read, by this
+        handle. Returns (cases read, last result)."""
         helper = self._helper_handle(n)
         if helper is None:
             return frame.read_direct(h, bulk, 0, n)
-        first, half = self._pos, n // 2
-        far = [0, 0]
+        first = self._pos
+        # Pieces handed out in turn rather than a half each: when one thread
+        # is held up (another process, the kernel's writeback, page faults),
+        # the other reads on instead of waiting for it at the end.
+        pieces = min(SPLIT_PIECES, max(2, n // SPLIT_MIN_CASES))
+        bounds = [n * k // pieces for k in range(pieces + 1)]
+        done = [0] * pieces
+        taken = iter(range(pieces))
+        take_lock = threading.Lock()
 
-        def read_far() -> None:
+        def work(handle: int) -> None:
+            while True:
+                with take_lock:
+                    k = next(taken, None)
+                if k is None:
+                    return
+                lo, hi = bounds[k], bounds[k + 1]
+                if _lib.load_library().xovaSeekNextCase(handle, first + lo) != 0:
+                    return
+                done[k], rc = frame.read_direct(handle, bulk, lo, hi)
+                if done[k] < hi - lo:
+                    return
+
+        def helper_work() -> None:
             try:
-                if _lib.load_library().xovaSeekNextCase(helper, first + half) == 0:
-                    far[:] = frame.read_direct(helper, bulk, half, n)
-            except Exception:  # noqa: BLE001 - this handle reads the rest then
+                work(helper)
+            except Exception:  # noqa: BLE001 - the caller's handle reads the rest then
                 pass
 
-        thread = threading.Thread(target=read_far, name="xovaio32-read")
+        thread = threading.Thread(target=helper_work, name="xovaio32-read")
         try:
             thread.start()
-            got, rc = frame.read_direct(h, bulk, 0, half)
+            work(h)
         finally:
             thread.join()
             _close_handle(helper)
-        if got < half:
-            return got, rc
-        at = half + far[0]
-        if at < n:  # the far half fell short: this handle finds out why
-            self._move(first + at)
-            more, rc = frame.read_direct(h, bulk, at, n)
-            return at + more, rc
+        for k in range(pieces):
+            if done[k] < bounds[k + 1] - bounds[k]:
+                # A piece fell short, or was never read: this handle reads on
+                # from there and finds out why.
+                at = bounds[k] + done[k]
+                self._move(first + at)
+                more, rc = frame.read_direct(h, bulk, at, n)
+                return at + more, rc
         self._move(first + n)
         return n, 0
 
