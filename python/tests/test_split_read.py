@@ -4,6 +4,7 @@ with one."""
 
 import os
 import threading
+import time
 
 import numpy as np
 import pandas as pd
@@ -121,3 +122,24 @@ def test_a_helper_that_fails_leaves_its_pieces_to_the_caller(tmp_path, monkeypat
     back, _ = xovaio32.read(path)
     pd.testing.assert_frame_equal(back, df)
     assert split == [True] and len(helper_calls) == 1
+
+
+def test_a_failure_in_the_callers_thread_stops_the_helper(tmp_path, monkeypatch, split):
+    path = write(tmp_path / "u.data", frame(), False)
+    real = _reader._Frame.read_direct
+    failed = threading.Event()
+    helper_calls = []
+
+    def interrupted(self, h, bulk, lo, hi):
+        if threading.current_thread() is threading.main_thread():
+            failed.set()
+            raise KeyboardInterrupt
+        helper_calls.append(lo)
+        failed.wait(5)
+        time.sleep(0.2)  # the caller's thread has then told the helper to stop
+        return real(self, h, bulk, lo, hi)
+
+    monkeypatch.setattr(_reader._Frame, "read_direct", interrupted)
+    with pytest.raises(KeyboardInterrupt):
+        xovaio32.read(path)
+    assert split == [True] and len(helper_calls) == 1  # not the other 14 pieces

@@ -467,9 +467,10 @@ class Reader(HandleOwner):
         done = [0] * pieces
         taken = iter(range(pieces))
         take_lock = threading.Lock()
+        stop = threading.Event()  # the caller's thread failed or was interrupted
 
         def work(handle: int) -> None:
-            while True:
+            while not stop.is_set():
                 with take_lock:
                     k = next(taken, None)
                 if k is None:
@@ -491,6 +492,9 @@ class Reader(HandleOwner):
         try:
             thread.start()
             work(h)
+        except BaseException:
+            stop.set()
+            raise
         finally:
             thread.join()
             _close_handle(helper)
