@@ -252,8 +252,13 @@ void CsvInput::ReadAll(std::FILE* in, const std::function<void(std::size_t)>& pr
   std::size_t total = 0;
   for (;;) {
     const std::size_t n = std::fread(buf.data(), 1, buf.size(), in);
+    // Spreadsheets often begin a UTF-8 CSV with a byte order mark; it is not
+    // part of the first column's name. fread fills the whole buffer unless
+    // the input ends, so a mark is never split between two reads.
+    const std::size_t skip =
+        total == 0 && n >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     if (n) {
-      Feed(buf.data(), n);
+      Feed(buf.data() + skip, n - skip);
       total += n;
       if (progress) progress(total);
     }

@@ -306,7 +306,7 @@ int ExportCommand(const ExportOptions& o) {
 
   // Several threads only when the number of cases is known.
   int jobs = o.jobs;
-  if (wanted < 0 || wanted < 2L * jobs) jobs = 1;
+  if (recorded < 0 || wanted < 2L * jobs) jobs = 1;
   std::vector<Range> ranges;
   if (jobs == 1) {
     ranges.push_back({first, wanted});
@@ -361,7 +361,9 @@ int ExportCommand(const ExportOptions& o) {
   progress.finish();
   for (std::size_t t = 0; t < ranges.size(); ++t) {
     if (failures[t]) std::rethrow_exception(failures[t]);
-    if (ranges[t].count >= 0 && written[t] < ranges[t].count) {
+    // Without a recorded count the data simply ends where it ends, as it
+    // does for a recorded count that LAST goes beyond.
+    if (recorded >= 0 && written[t] < ranges[t].count) {
       const long at = ranges[t].first + written[t];
       throw xovaio32::Error(XOVA_END_OF_DATA, o.file,
                             "case " + std::to_string(at) + " cannot be read (the file holds " +

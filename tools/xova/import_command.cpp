@@ -65,7 +65,9 @@ bool IsAsciiLetter(char c) {
 // A valid, unused variable name for a header; `used` holds folded names.
 std::string RepairName(const std::string& header, long column, std::set<std::string>& used) {
   std::string name = header;
-  if (xovaValidateVarname(name.c_str()) != XOVA_NAME_VALID) {
+  // The library sees a name only up to a NUL byte, which no name may hold.
+  if (name.find('\0') != std::string::npos ||
+      xovaValidateVarname(name.c_str()) != XOVA_NAME_VALID) {
     std::string fixed;
     for (char c : name) {
       const bool ok =
