@@ -288,8 +288,8 @@ int ExportCommand(const ExportOptions& o) {
   std::unique_ptr<OutputFile> outFile;
   int fd = STDOUT_FILENO;
   std::string outName = "standard output";
-  if (!o.output.empty() && o.output != "-") {
-    outFile = std::make_unique<OutputFile>(o.output);
+  if (!o.output.empty() && o.output != "-" && !IsStandardOutput(o.output)) {
+    outFile = std::make_unique<OutputFile>(o.output, true);
     fd = open(outFile->temporary().c_str(), O_WRONLY | O_TRUNC);
     if (fd < 0) throw ToolError(o.output, "cannot open for writing", std::strerror(errno));
     outName = o.output;
