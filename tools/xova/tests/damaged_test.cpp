@@ -135,6 +135,8 @@ TEST(CommandLine, CopyReencodesAndKeepsRows) {
   ASSERT_EQ(r.status, 0) << r.err;
   r = RunXova({"info", "--json", g});
   EXPECT_NE(r.out.find("\"compressed\": false"), std::string::npos) << r.out;
+  // The label without the file's padding to 64 bytes.
+  EXPECT_NE(r.out.find("\"label\": \"Sample survey\","), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"cases\": 10"), std::string::npos) << r.out;
   const RunResult part = RunXova({"export", g});
   const RunResult whole = RunXova({"export", f, "--rows", "10:20"});
