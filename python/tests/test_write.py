@@ -177,6 +177,8 @@ def test_empty_frame_and_no_rows(tmp_path):
 
 def test_output_paths_that_cannot_be_written(tmp_path):
     frame = pd.DataFrame({"a": [1.0]})
+    with pytest.raises(xovaio32.FileError, match="name is empty"):
+        xovaio32.write(frame, "")
     for target in (tmp_path, tmp_path / "nosuch" / "x.data"):
         with pytest.raises(xovaio32.FileError) as info:
             xovaio32.write(frame, str(target))

@@ -106,6 +106,8 @@ class Writer(HandleOwner):
                 rc = self._lib.xovaOpenAppend(os.fsencode(self.path), byref(h))
             _lib.check(rc, self.path, "opening for appending")
         else:
+            if not self.path:
+                raise FileError(1, self.path, "creating the file: the file name is empty")
             if os.path.isdir(self.path):
                 raise FileError(1, self.path, "creating the file: it is a directory")
             # The final rename would replace a device or pipe (/dev/null), or a

@@ -68,6 +68,7 @@ void InstallCleanupHandlers() {
 }
 
 OutputFile::OutputFile(const std::string& path, bool streams) : path_(path) {
+  if (path.empty()) throw UsageError("the output file name is empty");
   struct stat st;
   const bool exists = stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) throw ToolError(path, "cannot write", "it is a directory");

@@ -150,6 +150,9 @@ TEST_F(Export, OutputsThatAreNoPlainFileAreWrittenThroughOrRefused) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
   }
+  r = RunXova({"copy", file_, ""});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("name is empty"), std::string::npos) << r.err;
   r = RunXova({"export", file_, "-o", dir_.File("real")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("it is a directory"), std::string::npos) << r.err;
