@@ -312,7 +312,9 @@ int ImportCommand(const ImportOptions& o) {
       w->define(d);
     }
     if (o.compress || o.noCompress) w->setCompression(o.compress);
-    if (o.haveLabel) w->setFileLabel(o.label);
+    if (o.haveLabel &&
+        xovaio32::Check(xovaSetIdString(w->handle(), o.label.c_str()), w->path(), "file label") < 0)
+      std::fprintf(stderr, "xova: %s: the file label was cut to 64 bytes\n", o.output.c_str());
     w->commit();
 
     CaseFiller filler(*w, o);
