@@ -79,6 +79,12 @@ def test_columns_and_rows(survey):
         xovaio32.read(path, columns=["nosuch"])
     with pytest.raises(ValueError):
         xovaio32.read(path, rows=(5, 2))
+    # beyond the last case the range is empty, with or without its end
+    assert len(xovaio32.read(path, rows=(50, None))[0]) == 0
+    assert len(xovaio32.read(path, rows=(50, 60))[0]) == 0
+    for bad in [(None, 3), (1, 2, 3), 3, ("a", None)]:
+        with pytest.raises(ValueError, match="rows must be"):
+            xovaio32.read(path, rows=bad)
 
 
 def test_value_labels_as_categoricals(survey):

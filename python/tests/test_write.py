@@ -3,6 +3,8 @@
 import dataclasses
 import math
 import os
+import stat
+import warnings
 
 import numpy as np
 import pandas as pd
@@ -87,6 +89,10 @@ def _no_leftovers(directory):
     (pd.DataFrame({"long": ["abcdefghij"]}), {"value_labels": {"long": {"a": "A"}}},
      ["XOVA_STRING_TOO_WIDE"]),
     (pd.DataFrame({"t": pd.to_datetime(["2020-01-01"])}), {}, ["'t'"]),
+    (pd.DataFrame({"z": [1 + 2j]}), {}, ["'z'", "complex"]),
+    (pd.DataFrame({"s": ["ok", "\ud800"]}), {}, ["'s'", "row 1", "utf-8"]),
+    (pd.DataFrame({"s": ["K\u00f6ln", "\u65e5"]}), {"encoding": "latin-1"},
+     ["'s'", "row 1", "latin-1"]),
 ])
 def test_refusals_name_the_column_and_leave_no_file(tmp_path, frame, kwargs, words):
     path = str(tmp_path / "out.data")
@@ -167,3 +173,63 @@ def test_empty_frame_and_no_rows(tmp_path):
     assert len(df) == 0 and list(df.columns) == ["a", "s"] and meta.n_cases == 0
     with pytest.raises(xovaio32.Error, match="XOVA_EMPTY_DICTIONARY"):
         xovaio32.write(pd.DataFrame(), str(tmp_path / "none.data"))
+
+
+def test_output_paths_that_cannot_be_written(tmp_path):
+    frame = pd.DataFrame({"a": [1.0]})
+    with pytest.raises(xovaio32.FileError, match="name is empty"):
+        xovaio32.write(frame, "")
+    for target in (tmp_path, tmp_path / "nosuch" / "x.data"):
+        with pytest.raises(xovaio32.FileError) as info:
+            xovaio32.write(frame, str(target))
+        assert info.value.path == str(target)
+    # the name turns into a directory while the file is being written
+    path = tmp_path / "late.data"
+    w = xovaio32.create(str(path))
+    w.add_numeric("a")
+    w.write_row([1])
+    path.mkdir()
+    with pytest.raises(xovaio32.FileError, match="into place"):
+        w.close()
+    assert os.listdir(tmp_path) == ["late.data"] and os.listdir(path) == []
+
+
+def test_values_that_do_not_fit_are_named_or_warned(tmp_path):
+    path = str(tmp_path / "big.data")
+    exact = [2**53, -2**53, 2**60, 7]
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        xovaio32.write(pd.DataFrame({"i": np.array(exact, dtype=np.int64)}), path)
+    assert xovaio32.read(path)[0]["i"].tolist() == [float(v) for v in exact]
+    with pytest.warns(xovaio32.XovaWarning, match="'i'.*9007199254740993") as rec:
+        xovaio32.write(pd.DataFrame({"i": np.array([1, 2**53 + 1], dtype=np.int64)}), path)
+    assert rec[0].message.name == "INEXACT_NUMBER" and rec[0].filename == __file__
+    with pytest.warns(xovaio32.XovaWarning, match="'u'"):
+        xovaio32.write(pd.DataFrame({"u": np.array([2**64 - 1], dtype=np.uint64)}), path)
+    with pytest.warns(xovaio32.XovaWarning, match="'n'"):
+        xovaio32.write(pd.DataFrame({"n": pd.array([None, 2**62 + 1], dtype="Int64")}), path)
+    with xovaio32.create(str(tmp_path / "rows.data")) as w:
+        w.add_numeric("age")
+        with pytest.raises(ValueError, match="'age', case 0: 'abc' is not a number"):
+            w.write_row(["abc"])
+
+
+def test_links_devices_and_pipes_are_not_replaced(tmp_path):
+    frame = pd.DataFrame({"a": [1.0, 2.0]})
+    (tmp_path / "real").mkdir()
+    target = tmp_path / "real" / "t.data"
+    target.write_bytes(b"old")
+    link = tmp_path / "link.data"
+    link.symlink_to(target)
+    xovaio32.write(frame, str(link))
+    assert link.is_symlink() and xovaio32.read(str(target))[0]["a"].tolist() == [1.0, 2.0]
+    assert _no_leftovers(tmp_path) == [] and _no_leftovers(tmp_path / "real") == []
+    fifo = tmp_path / "pipe"
+    os.mkfifo(fifo)
+    devnull = tmp_path / "null.data"
+    devnull.symlink_to(os.devnull)
+    for path in (fifo, devnull):
+        with pytest.raises(xovaio32.FileError, match="not a regular file"):
+            xovaio32.write(frame, str(path))
+    assert stat.S_ISFIFO(os.lstat(fifo).st_mode) and devnull.is_symlink()
+    assert stat.S_ISCHR(os.stat(os.devnull).st_mode)

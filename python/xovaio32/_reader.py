@@ -545,7 +545,8 @@ def read(path, columns: Optional[Sequence[str]] = None,
         columns: variable names to read (all when None); they come in
             dictionary order whatever order is given.
         rows: (first, last), last exclusive (None: to the end), reads only
-            those cases by seeking; the index holds the case numbers.
+            those cases by seeking; the index holds the case numbers. A
+            range beyond the last case gives no rows.
         value_labels: turn each variable with value labels into a
             Categorical of its labels (values without a label as text).
         user_missing: keep user-missing values (default: they become NaN).
@@ -564,13 +565,19 @@ def read(path, columns: Optional[Sequence[str]] = None,
         n = len(reader)
         first, last = 0, n
         if rows is not None:
-            first, last = rows
-            first = int(first)
-            last = n if last is None else int(last)
-            if first < 0 or last < first:
+            try:
+                first, last = rows
+                first = int(first)
+                last = None if last is None else int(last)
+            except (TypeError, ValueError):
+                raise ValueError(f"rows must be (first, last) with 0 <= first <= last (last "
+                                 f"None: to the end), not {rows!r}") from None
+            # a range beyond the last case is empty, whether or not last is given
+            if first < 0 or (last is not None and last < first):
                 raise ValueError(f"rows must be (first, last) with 0 <= first <= last, "
                                  f"not {rows!r}")
-            first, last = min(first, n), min(last, n)
+            first = min(first, n)
+            last = n if last is None else min(last, n)
             reader.seek(first)
         df = reader.read_batch(last - first, columns, value_labels, user_missing)
         return df, reader.metadata

@@ -5,8 +5,10 @@ from __future__ import annotations
 import ctypes
 import math
 import os
+import stat
 import struct
 import tempfile
+import warnings
 from ctypes import byref, c_char_p, c_double, c_int, c_longlong
 from typing import Any, Dict, Iterable, List, Mapping, Optional, Sequence, Tuple, Union
 
@@ -15,7 +17,7 @@ import pandas as pd
 
 from . import _lib
 from ._handle import HandleOwner
-from ._errors import DictionaryError, Error
+from ._errors import DictionaryError, Error, FileError, XovaWarning
 from ._meta import (Metadata, MultipleResponseSet, Variable, encode, format_mr_sets,
                     format_variable_sets, read_metadata, value_text)
 
@@ -45,11 +47,17 @@ def _string_table(values: np.ndarray, width: Optional[int], slot: Optional[int],
     whose last row is blank, width). ``width`` None: the longest value's."""
     codes, uniques = pd.factorize(values)
     encoded = []
-    for u in uniques:
+    for k, u in enumerate(uniques):
         if isinstance(u, bytes):
             encoded.append(u)
-        else:
+            continue
+        try:
             encoded.append(encode(u if isinstance(u, str) else str(u), encoding))
+        except UnicodeEncodeError as exc:
+            row = int(np.argmax(codes == k))
+            where = values.index[row] if hasattr(values, "index") else row
+            raise Error(0, path, f"column {column!r}, row {where!r}: {u!r} cannot be encoded "
+                                 f"in {encoding}: {exc.reason}", name="NOT_ENCODABLE") from None
     longest = max((len(e) for e in encoded), default=0)
     limit = 255 if width is None else width
     if longest > limit:
@@ -90,6 +98,7 @@ class Writer(HandleOwner):
         self._sysmis = _lib.special_values()[0]
         self._vars: Dict[str, Variable] = {}
         self._tmp: Optional[str] = None
+        self._target = self.path
         self.cases_written = 0
         h = c_int(-1)
         if _append:
@@ -97,9 +106,23 @@ class Writer(HandleOwner):
                 rc = self._lib.xovaOpenAppend(os.fsencode(self.path), byref(h))
             _lib.check(rc, self.path, "opening for appending")
         else:
-            directory = os.path.dirname(os.path.abspath(self.path))
-            fd, self._tmp = tempfile.mkstemp(dir=directory, suffix=".tmp",
-                                             prefix="." + os.path.basename(self.path) + ".")
+            if not self.path:
+                raise FileError(1, self.path, "creating the file: the file name is empty")
+            if os.path.isdir(self.path):
+                raise FileError(1, self.path, "creating the file: it is a directory")
+            # The final rename would replace a device or pipe (/dev/null), or a
+            # symbolic link itself rather than the file it names.
+            if os.path.exists(self.path):
+                if not stat.S_ISREG(os.stat(self.path).st_mode):
+                    raise FileError(1, self.path, "creating the file: not a regular file")
+                self._target = os.path.realpath(self.path)
+            directory = os.path.dirname(os.path.abspath(self._target))
+            try:
+                fd, self._tmp = tempfile.mkstemp(dir=directory, suffix=".tmp",
+                                                 prefix="." + os.path.basename(self._target)
+                                                 + ".")
+            except OSError as exc:
+                raise FileError(1, self.path, f"creating the file: {exc.strerror}") from exc
             os.close(fd)
             with _lib.OPEN_CLOSE_LOCK:
                 rc = self._lib.xovaOpenWrite(os.fsencode(self._tmp), byref(h))
@@ -468,10 +491,22 @@ class Writer(HandleOwner):
                 var = self._vars[name]
                 off = self._offsets[name]
                 if var.width == 0:
-                    x = self._sysmis if value is None or pd.isna(value) else float(value)
+                    try:
+                        x = self._sysmis if value is None or pd.isna(value) else float(value)
+                    except (TypeError, ValueError):
+                        raise ValueError(f"{self.path}: variable {name!r}, case "
+                                         f"{self.cases_written}: {value!r} is not a number") \
+                            from None
                     rec[off:off + 8] = np.frombuffer(struct.pack("=d", x), dtype=np.uint8)
                 elif value is not None and not (isinstance(value, float) and math.isnan(value)):
-                    raw = value if isinstance(value, bytes) else encode(str(value), self.encoding)
+                    try:
+                        raw = value if isinstance(value, bytes) else encode(str(value),
+                                                                             self.encoding)
+                    except UnicodeEncodeError as exc:
+                        raise Error(0, self.path, f"variable {name!r}, case {self.cases_written}: "
+                                                  f"{value!r} cannot be encoded in "
+                                                  f"{self.encoding}: {exc.reason}",
+                                    name="NOT_ENCODABLE") from None
                     if len(raw) > var.width:
                         raise Error(0, self.path, f"variable {name!r}, case "
                                                   f"{self.cases_written}: a value of {len(raw)} "
@@ -520,8 +555,18 @@ class Writer(HandleOwner):
                         pass
                 _lib.check(rc, self.path, "finishing the file")
             if self._tmp:
-                os.replace(self._tmp, self.path)
-                self._tmp = None
+                try:
+                    os.replace(self._tmp, self._target)
+                except OSError as exc:
+                    # nothing may stay behind under the temporary name
+                    try:
+                        os.unlink(self._tmp)
+                    except OSError:
+                        pass
+                    raise FileError(2, self.path, "moving the finished file into place: "
+                                                  f"{exc.strerror}") from exc
+                finally:
+                    self._tmp = None
 
 
 class _Packer:
@@ -573,6 +618,10 @@ def numeric_values(col: pd.Series, name, path) -> np.ndarray:
             pd.api.types.is_timedelta64_dtype(col.dtype):
         raise Error(0, path, f"column {name!r} holds dates or times ({col.dtype}); convert "
                              "them to numbers first", name="NOT_NUMERIC")
+    if pd.api.types.is_complex_dtype(col.dtype):
+        raise Error(0, path, f"column {name!r} holds complex numbers", name="NOT_NUMERIC")
+    if pd.api.types.is_integer_dtype(col.dtype):
+        _warn_inexact(col, name, path)
     if pd.api.types.is_bool_dtype(col.dtype) or pd.api.types.is_numeric_dtype(col.dtype):
         return col.to_numpy(dtype=np.float64, na_value=np.nan)
     try:
@@ -580,6 +629,29 @@ def numeric_values(col: pd.Series, name, path) -> np.ndarray:
     except (ValueError, TypeError) as exc:
         raise Error(0, path, f"column {name!r} holds values that are not numbers: {exc}",
                     name="NOT_NUMERIC") from None
+
+
+#: Every integer of at most this magnitude is exactly a double.
+_EXACT_INTEGERS = 2**53
+
+
+def _warn_inexact(col: pd.Series, name, path) -> None:
+    """Warns when integers of a column are beyond what a double holds exactly:
+    the file stores doubles, so they are written rounded."""
+    ints = col.dropna().to_numpy()
+    if ints.dtype.itemsize < 8:
+        return
+    if ints.dtype.kind == "u":
+        big = ints[ints > _EXACT_INTEGERS]
+    else:
+        big = ints[(ints > _EXACT_INTEGERS) | (ints < -_EXACT_INTEGERS)]
+    inexact = [v for v in big.tolist() if int(float(v)) != v]
+    if inexact:
+        w = XovaWarning(0, f"{path}: column {name!r}: {len(inexact)} integers such as "
+                           f"{inexact[0]} are beyond 2**53 and are written rounded to "
+                           f"{int(float(inexact[0]))}")
+        w.name = "INEXACT_NUMBER"
+        warnings.warn(w, stacklevel=6)
 
 
 def create(path, compress: bool = True, file_label: Optional[str] = None,
@@ -644,7 +716,9 @@ def write(df: pd.DataFrame, path, metadata: Optional[Metadata] = None,
     """Writes a DataFrame as a new Dataset file.
 
     Float, integer and bool columns become numeric variables (NaN is
-    system-missing); str/object columns become string variables as wide as
+    system-missing; the file holds doubles, so integers beyond 2**53 in
+    magnitude are stored rounded, with an XovaWarning; complex numbers,
+    dates and times are refused); str/object columns become string variables as wide as
     their longest encoded value, or as ``metadata`` says (a longer value is
     refused, naming column and row; more than 255 bytes always is).
     Categorical columns become numeric codes with the categories as value

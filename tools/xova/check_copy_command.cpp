@@ -10,9 +10,11 @@ namespace xova_tool {
 
 namespace {
 
-// The cases to read: the header's count when it has one, else to the end.
+// Reads up to `wanted` cases (-1: to the end). Falling short is damage only
+// when the header records the count; otherwise the data ends where it ends.
 long ReadAll(xovaio32::Reader& r, long first, long wanted, Progress& progress,
              const std::function<void(const char*)>& each) {
+  const bool counted = r.caseCount() >= 0;
   if (first > 0) r.seek(static_cast<int>(first));
   long n = 0;
   while ((wanted < 0 || n < wanted) && r.next()) {
@@ -20,7 +22,7 @@ long ReadAll(xovaio32::Reader& r, long first, long wanted, Progress& progress,
     progress.update(++n);
   }
   progress.finish();
-  if (wanted >= 0 && n < wanted)
+  if (counted && wanted >= 0 && n < wanted)
     throw xovaio32::Error(XOVA_END_OF_DATA, r.path(),
                           "case " + std::to_string(first + n) +
                               " cannot be read: the file is damaged or cut short (the header "
@@ -40,6 +42,8 @@ int CheckCommand(const std::string& file, bool quiet) {
   const long n = ReadAll(r, 0, count, progress, {});
   std::printf("%s: ok: %zu variables, %ld cases%s\n", file.c_str(), d.variables.size(), n,
               count < 0 ? " (the header does not record the count)" : "");
+  std::fflush(stdout);
+  if (std::ferror(stdout)) throw ToolError("standard output", "write", "failed");
   return kExitOk;
 }
 

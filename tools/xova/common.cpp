@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -58,15 +59,38 @@ std::string Errno() {
 
 }  // namespace
 
+bool IsStandardOutput(const std::string& path) {
+  return path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1";
+}
+
 void InstallCleanupHandlers() {
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(sig, OnSignal);
 }
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
+OutputFile::OutputFile(const std::string& path, bool streams) : path_(path) {
+  if (path.empty()) throw UsageError("the output file name is empty");
+  struct stat st;
+  const bool exists = stat(path.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) throw ToolError(path, "cannot write", "it is a directory");
+  if (exists && !S_ISREG(st.st_mode)) {
+    if (!streams) throw ToolError(path, "cannot write", "not a regular file");
+    temp_ = path;
+    direct_ = true;
+    return;
+  }
+  // The rename replaces a symbolic link itself, not what it points at, so
+  // the temporary file goes beside the file the link names.
+  target_ = path;
+  if (exists) {
+    if (char* real = realpath(path.c_str(), nullptr)) {
+      target_ = real;
+      std::free(real);
+    }
+  }
   std::string dir = ".";
-  const auto slash = path.rfind('/');
-  if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const auto slash = target_.rfind('/');
+  if (slash != std::string::npos) dir = slash == 0 ? "/" : target_.substr(0, slash);
+  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   const std::string pattern = dir + "/." + base + ".xova-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
@@ -78,18 +102,22 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
 }
 
 OutputFile::~OutputFile() {
-  if (!committed_) {
+  if (!committed_ && !direct_) {
     unlink(temp_.c_str());
     Unregister(temp_);
   }
 }
 
 void OutputFile::commit() {
+  if (direct_) {
+    committed_ = true;
+    return;
+  }
   // mkstemp makes the file private; give it the mode a new file would get.
   const mode_t mask = umask(0);
   umask(mask);
   chmod(temp_.c_str(), 0666 & ~mask);
-  if (rename(temp_.c_str(), path_.c_str()) != 0)
+  if (rename(temp_.c_str(), target_.c_str()) != 0)
     throw ToolError(path_, "cannot move the finished file into place", Errno());
   committed_ = true;
   Unregister(temp_);

@@ -38,9 +38,13 @@ struct CommonOptions {
 
 // A file written under a temporary name beside its final one and renamed into
 // place by commit(); removed if the command fails or is interrupted first.
+// An existing output that is no regular file (a pipe, a terminal, /dev/null)
+// would be replaced by the rename: text output is then written straight to
+// it (`streams`), and anything else is refused. /dev/stdout and the like
+// are standard output for text (see IsStandardOutput).
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& path);
+  explicit OutputFile(const std::string& path, bool streams = false);
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -50,9 +54,16 @@ class OutputFile {
 
  private:
   std::string path_;
+  std::string target_;  // path_ with symbolic links resolved
   std::string temp_;
   bool committed_ = false;
+  bool direct_ = false;
 };
+
+// Whether a path names this process's standard output (/dev/stdout,
+// /dev/fd/1, /proc/self/fd/1): written as such, since it may be a file the
+// shell opened for appending.
+bool IsStandardOutput(const std::string& path);
 
 // Removes pending temporary files on SIGINT, SIGTERM, SIGHUP and SIGPIPE.
 void InstallCleanupHandlers();

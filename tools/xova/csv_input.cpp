@@ -22,8 +22,15 @@ int NoSpace(unsigned char) {
 constexpr std::size_t kMaxFieldBuffer = CsvInput::kMaxRecordBytes + 1024;
 constexpr std::size_t kHead = alignof(std::max_align_t);
 
+// Set when a field outgrew the bound, so the error libcsv then reports (out
+// of memory) is told as what it is.
+thread_local bool t_fieldTooLarge = false;
+
 void* GrowFieldBuffer(void* p, std::size_t n) {
-  if (n > kMaxFieldBuffer) return nullptr;
+  if (n > kMaxFieldBuffer) {
+    t_fieldTooLarge = true;
+    return nullptr;
+  }
   char* block = p ? static_cast<char*>(p) - kHead : nullptr;
   std::size_t capacity = 0;
   if (block) std::memcpy(&capacity, block, sizeof capacity);
@@ -60,6 +67,7 @@ CsvInput::CsvInput(RecordFn fn, Scan scan)
     delete parser_;
     throw std::bad_alloc();
   }
+  t_fieldTooLarge = false;
   csv_set_space_func(parser_, NoSpace);
   csv_set_realloc_func(parser_, GrowFieldBuffer);
   csv_set_free_func(parser_, FreeFieldBuffer);
@@ -136,9 +144,13 @@ void CsvInput::Fail(std::exception_ptr e) {
 
 std::exception_ptr CsvInput::LibraryError() const {
   const int err = csv_error(parser_);
-  return std::make_exception_ptr(CsvError(
-      line_ + 1, static_cast<long>(ends_.size()) + 1,
-      err == CSV_EPARSE ? "malformed quote" : std::string("cannot parse: ") + csv_strerror(err)));
+  std::string why = err == CSV_EPARSE ? "malformed quote"
+                    : err == CSV_ENOMEM && t_fieldTooLarge
+                        ? "a field larger than " + std::to_string(kMaxRecordBytes >> 20) + " MiB"
+                        : std::string("cannot parse: ") + csv_strerror(err);
+  t_fieldTooLarge = false;
+  return std::make_exception_ptr(
+      CsvError(line_ + 1, static_cast<long>(ends_.size()) + 1, std::move(why)));
 }
 
 const char* CsvInput::ToLibrary(const char* p, const char* end) {
@@ -252,8 +264,13 @@ void CsvInput::ReadAll(std::FILE* in, const std::function<void(std::size_t)>& pr
   std::size_t total = 0;
   for (;;) {
     const std::size_t n = std::fread(buf.data(), 1, buf.size(), in);
+    // Spreadsheets often begin a UTF-8 CSV with a byte order mark; it is not
+    // part of the first column's name. fread fills the whole buffer unless
+    // the input ends, so a mark is never split between two reads.
+    const std::size_t skip =
+        total == 0 && n >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     if (n) {
-      Feed(buf.data(), n);
+      Feed(buf.data() + skip, n - skip);
       total += n;
       if (progress) progress(total);
     }

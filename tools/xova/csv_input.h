@@ -63,7 +63,8 @@ class CsvInput {
   // Ends the input: the last record without a line end, an open quote.
   void Finish();
 
-  // Reads a whole stream; `progress` (may be empty) gets the bytes read so far.
+  // Reads a whole stream, less a leading UTF-8 byte order mark; `progress`
+  // (may be empty) gets the bytes read so far.
   void ReadAll(std::FILE* in, const std::function<void(std::size_t)>& progress = {});
 
   long records() const { return line_; }

@@ -288,8 +288,8 @@ int ExportCommand(const ExportOptions& o) {
   std::unique_ptr<OutputFile> outFile;
   int fd = STDOUT_FILENO;
   std::string outName = "standard output";
-  if (!o.output.empty() && o.output != "-") {
-    outFile = std::make_unique<OutputFile>(o.output);
+  if (!o.output.empty() && o.output != "-" && !IsStandardOutput(o.output)) {
+    outFile = std::make_unique<OutputFile>(o.output, true);
     fd = open(outFile->temporary().c_str(), O_WRONLY | O_TRUNC);
     if (fd < 0) throw ToolError(o.output, "cannot open for writing", std::strerror(errno));
     outName = o.output;
@@ -306,7 +306,7 @@ int ExportCommand(const ExportOptions& o) {
 
   // Several threads only when the number of cases is known.
   int jobs = o.jobs;
-  if (wanted < 0 || wanted < 2L * jobs) jobs = 1;
+  if (recorded < 0 || wanted < 2L * jobs) jobs = 1;
   std::vector<Range> ranges;
   if (jobs == 1) {
     ranges.push_back({first, wanted});
@@ -361,7 +361,9 @@ int ExportCommand(const ExportOptions& o) {
   progress.finish();
   for (std::size_t t = 0; t < ranges.size(); ++t) {
     if (failures[t]) std::rethrow_exception(failures[t]);
-    if (ranges[t].count >= 0 && written[t] < ranges[t].count) {
+    // Without a recorded count the data simply ends where it ends, as it
+    // does for a recorded count that LAST goes beyond.
+    if (recorded >= 0 && written[t] < ranges[t].count) {
       const long at = ranges[t].first + written[t];
       throw xovaio32::Error(XOVA_END_OF_DATA, o.file,
                             "case " + std::to_string(at) + " cannot be read (the file holds " +

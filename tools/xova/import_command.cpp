@@ -65,7 +65,9 @@ bool IsAsciiLetter(char c) {
 // A valid, unused variable name for a header; `used` holds folded names.
 std::string RepairName(const std::string& header, long column, std::set<std::string>& used) {
   std::string name = header;
-  if (xovaValidateVarname(name.c_str()) != XOVA_NAME_VALID) {
+  // The library sees a name only up to a NUL byte, which no name may hold.
+  if (name.find('\0') != std::string::npos ||
+      xovaValidateVarname(name.c_str()) != XOVA_NAME_VALID) {
     std::string fixed;
     for (char c : name) {
       const bool ok =
@@ -310,7 +312,9 @@ int ImportCommand(const ImportOptions& o) {
       w->define(d);
     }
     if (o.compress || o.noCompress) w->setCompression(o.compress);
-    if (o.haveLabel) w->setFileLabel(o.label);
+    if (o.haveLabel &&
+        xovaio32::Check(xovaSetIdString(w->handle(), o.label.c_str()), w->path(), "file label") < 0)
+      std::fprintf(stderr, "xova: %s: the file label was cut to 64 bytes\n", o.output.c_str());
     w->commit();
 
     CaseFiller filler(*w, o);

@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "commands.h"
@@ -40,6 +41,8 @@ int InfoCommand(const std::string& file, bool asJson) {
   const int h = r.handle();
   char label[80] = {0}, date[16] = {0}, time[16] = {0}, weight[80] = {0};
   xovaio32::Check(xovaGetIdString(h, label), file, "file label");
+  // The file pads its label to 64 bytes; the padding is no part of it.
+  for (std::size_t n = std::strlen(label); n > 0 && label[n - 1] == ' ';) label[--n] = '\0';
   xovaio32::Check(xovaGetTimeStamp(h, date, time), file, "creation time");
   int compressed = 0, variables = 0, caseSize = 0, documents = 0;
   xovaio32::Check(xovaGetCompression(h, &compressed), file, "compression");

@@ -135,6 +135,8 @@ TEST(CommandLine, CopyReencodesAndKeepsRows) {
   ASSERT_EQ(r.status, 0) << r.err;
   r = RunXova({"info", "--json", g});
   EXPECT_NE(r.out.find("\"compressed\": false"), std::string::npos) << r.out;
+  // The label without the file's padding to 64 bytes.
+  EXPECT_NE(r.out.find("\"label\": \"Sample survey\","), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"cases\": 10"), std::string::npos) << r.out;
   const RunResult part = RunXova({"export", g});
   const RunResult whole = RunXova({"export", f, "--rows", "10:20"});
@@ -186,6 +188,14 @@ TEST(CraftedFiles, LyingCountsAndBrokenRecords) {
   r = RunXova({"info", "--json", f});
   EXPECT_NE(r.out.find("\"cases\": null"), std::string::npos) << r.out;
   EXPECT_EQ(RunXova({"export", f, "--jobs", "2"}).out, "a,b\n0,x\n1,x\n2,x\n");
+  // A LAST beyond the data ends with the data, as for a recorded count.
+  r = RunXova({"export", f, "--rows", "1:50", "--jobs", "4"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "a,b\n1,x\n2,x\n");
+  r = RunXova({"copy", f, dir.File("part.data"), "--rows", "2:50"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunXova({"export", dir.File("part.data")}).out, "a,b\n2,x\n");
+  EXPECT_EQ(RunXova({"export", f, "--rows", "7:9"}).out, "a,b\n");
 
   // Labels for a variable that is not there; set texts without grammar.
   f = build(3, [](FileBuilder& b) {

@@ -1,6 +1,8 @@
 // xova export: the exact text of each format, column and row choices, labels,
 // and threads that give the same bytes as one.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -117,6 +119,54 @@ TEST_F(Export, BadChoicesAreRefusedAndLeaveNoFile) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(RunXova({"check", file_}).status, 0);
   EXPECT_EQ(dir_.List(), std::vector<std::string>{"f.data"});
+}
+
+// The finished output is renamed into place, which must never replace a
+// symbolic link, a device or a pipe instead of writing to what they name.
+TEST_F(Export, OutputsThatAreNoPlainFileAreWrittenThroughOrRefused) {
+  const std::string whole = RunXova({"export", file_}).out;
+  ASSERT_FALSE(whole.empty());
+  ASSERT_EQ(mkdir(dir_.File("real").c_str(), 0755), 0);
+  const std::string target = dir_.File("real") + "/t.csv", link = dir_.File("link.csv");
+  WriteText(target, "old");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  RunResult r = RunXova({"export", file_, "-o", link, "--jobs", "2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadText(target), whole);
+  const std::string null = dir_.File("null.csv");
+  ASSERT_EQ(symlink("/dev/null", null.c_str()), 0);
+  r = RunXova({"export", file_, "-o", null});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Standard output by another name (a fault here cannot replace a system
+  // file: no temporary file can be made in /dev/fd).
+  r = RunXova({"export", file_, "-o", "/dev/fd/1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, whole);
+  // A Dataset file cannot go to a pipe or a device.
+  const std::string fifo = dir_.File("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& out : {fifo, null}) {
+    r = RunXova({"copy", file_, out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+  }
+  r = RunXova({"copy", file_, ""});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("name is empty"), std::string::npos) << r.err;
+  r = RunXova({"export", file_, "-o", dir_.File("real")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("it is a directory"), std::string::npos) << r.err;
+  struct stat st;
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(lstat(null.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(dir_.List(),
+            (std::vector<std::string>{"f.data", "link.csv", "null.csv", "pipe", "real"}));
 }
 
 // Threads each read their own range; the output must not show it.

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "sample_files.h"
@@ -66,6 +67,33 @@ TEST_F(Import, ReadsStandardInputAndCrlfLines) {
   const RunResult back = RunXova({"export", out_});
   EXPECT_EQ(back.out, "a,b\n1,x\n2,\"y\r\nz\"\n");
   EXPECT_FALSE(xovaio32::Reader(out_).dictionary().compressed);
+}
+
+TEST_F(Import, ByteOrderMarkAndNulBytesStayOutOfNames) {
+  // A spreadsheet's UTF-8 mark: neither part of an inferred name nor a reason
+  // for the first column not to match its variable.
+  const std::string marked =
+      Csv("\xEF\xBB\xBF"
+          "a,b\n1,x\n");
+  RunResult r = RunXova({"import", marked, "-o", out_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(RunXova({"export", out_}).out, "a,b\n1,x\n");
+  const std::string like = dir_.File("like.data");
+  ASSERT_EQ(std::rename(out_.c_str(), like.c_str()), 0);
+  r = RunXova({"import", marked, "--like", like, "-o", out_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunXova({"export", out_}).out, "a,b\n1,x\n");
+  // Only a leading mark is taken away.
+  r = RunXova({"import", Csv("s\n\xEF\xBB\xBFx\n"), "-o", out_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunXova({"export", out_}).out, "s\n\xEF\xBB\xBFx\n");
+
+  // A NUL in a header would cut the name the library sees.
+  r = RunXova({"import", Csv(std::string("a\0b,a\n1,2\n", 10)), "-o", out_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("renamed to a_b"), std::string::npos) << r.err;
+  EXPECT_EQ(RunXova({"export", out_}).out, "a_b,a\n1,2\n");
 }
 
 TEST_F(Import, OneColumnKeepsEmptyValues) {

@@ -102,6 +102,12 @@ TEST(RoundTripOptions, CompressionAndLabelCanBeChanged) {
   EXPECT_EQ(db.fileLabel.substr(0, 9), "New label");
   const RunResult back = RunXova({"export", g});
   EXPECT_EQ(back.out, ReadText(dir.File("f.csv")));
+  // A label longer than the file holds is cut, and the user is told.
+  const RunResult cut =
+      RunXova({"import", dir.File("f.csv"), "--like", f, "--label", std::string(70, 'L'), "-o", g});
+  ASSERT_EQ(cut.status, 0) << cut.err;
+  EXPECT_EQ(cut.err, "xova: " + g + ": the file label was cut to 64 bytes\n");
+  EXPECT_EQ(xovaio32::Reader(g).dictionary().fileLabel, std::string(64, 'L'));
 }
 
 }  // namespace
