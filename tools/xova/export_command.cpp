@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "commands.h"
@@ -159,7 +160,10 @@ std::vector<Column> ChooseColumns(const xovaio32::Reader& r, const xovaio32::Dic
   } else {
     std::map<std::string, const xovaio32::Variable*> byName;
     for (const auto& v : d.variables) byName.emplace(Lower(v.name), &v);
+    std::set<std::string> seen;
     for (const auto& w : wanted) {
+      // A column twice would give a JSON object the same key twice.
+      if (!seen.insert(Lower(w)).second) throw UsageError("--columns names " + w + " twice");
       const auto it = byName.find(Lower(w));
       if (it == byName.end())
         throw xovaio32::Error(XOVA_NO_SUCH_VARIABLE, r.path(), "--columns " + w);

@@ -90,6 +90,10 @@ int main(int argc, char** argv) {
   cpy->add_option("--rows", cp.rows, "Cases FIRST:LAST, from 0, LAST exclusive");
   AddQuietFlag(cpy, cp.quiet);
 
+  std::string topic;
+  auto* hlp = app.add_subcommand("help", "This help, or a command's: xova help COMMAND");
+  hlp->add_option("COMMAND", topic, "The command");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -105,6 +109,21 @@ int main(int argc, char** argv) {
 
   InstallCleanupHandlers();
   try {
+    if (*hlp) {
+      if (topic.empty()) {
+        // app.help() would give the help of the command run: this one.
+        std::cout << app.get_formatter()->make_help(&app, app.get_name(),
+                                                    CLI::AppFormatMode::Normal);
+        return kExitOk;
+      }
+      for (const CLI::App* sub : {info, dict, exp, imp, chk, cpy}) {
+        if (sub->get_name() == topic) {
+          std::cout << sub->help(app.get_name());
+          return kExitOk;
+        }
+      }
+      throw UsageError("help: no command named " + topic);
+    }
     if (*info) return InfoCommand(file, json);
     if (*dict) return DictCommand(file, json);
     if (*exp) return ExportCommand(ex);

@@ -117,6 +117,9 @@ TEST_F(Export, BadChoicesAreRefusedAndLeaveNoFile) {
   EXPECT_EQ(r.status, 2);
   r = RunXova({"export", file_, "-o", file_});  // would put the CSV over its source
   EXPECT_EQ(r.status, 2);
+  r = RunXova({"export", file_, "--format", "jsonl", "--columns", "num,NUM"});
+  EXPECT_EQ(r.status, 2);  // the same key twice in every object
+  EXPECT_NE(r.err.find("--columns names NUM twice"), std::string::npos) << r.err;
   EXPECT_EQ(RunXova({"check", file_}).status, 0);
   EXPECT_EQ(dir_.List(), std::vector<std::string>{"f.data"});
 }
@@ -210,6 +213,19 @@ TEST(ExportLabels, StringLabelsOfAFileRead) {
   ASSERT_EQ(r.status, 0) << r.err;
   // code "a" is labelled "Answer A"; Score 1 "low", 2 "high".
   EXPECT_EQ(r.out, "code,Score\nAnswer A,0\nbcd,low\n  x,high\n,\n");
+}
+
+TEST(Help, ForTheToolAndEachCommand) {
+  RunResult r = RunXova({"help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("export"), std::string::npos) << r.out;
+  r = RunXova({"help", "export"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--jobs"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out, RunXova({"export", "--help"}).out);
+  r = RunXova({"help", "nosuch"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no command named nosuch"), std::string::npos) << r.err;
 }
 
 }  // namespace
