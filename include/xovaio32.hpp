@@ -49,6 +49,16 @@ inline int Check(int rc, const std::string& file, const std::string& operation) 
   return rc;
 }
 
+// Check, keeping each warning (a text cut to fit, say) as "file: operation:
+// NAME (code): message" in `warnings` when one is given.
+inline int Note(int rc, const std::string& file, const std::string& operation,
+                std::vector<std::string>* warnings) {
+  if (Check(rc, file, operation) < 0 && warnings)
+    warnings->push_back(file + ": " + operation + ": " + xovaResultName(rc) + " (" +
+                        std::to_string(rc) + "): " + xovaResultMessage(rc));
+  return rc;
+}
+
 // Formats packed as the file stores them: type, width, decimals.
 struct Format {
   int type = 0;
@@ -254,7 +264,8 @@ inline Dictionary ReadDictionary(int h, const std::string& file) {
 template <typename Label, typename ValueOf>
 void DefineLabelGroups(
     const std::vector<std::pair<const Variable*, const std::vector<Label>*>>& labelled,
-    ValueOf valueOf, int h, const std::string& file, bool numeric) {
+    ValueOf valueOf, int h, const std::string& file, bool numeric,
+    std::vector<std::string>* warnings) {
   std::map<std::vector<std::pair<std::string, std::string>>, std::vector<const char*>> groups;
   std::vector<std::vector<std::pair<std::string, std::string>>> order;
   for (const auto& [var, labels] : labelled) {
@@ -281,47 +292,50 @@ void DefineLabelGroups(
         std::memcpy(&v, e.first.data(), sizeof v);
         values.push_back(v);
       }
-      Check(xovaSetVarNValueLabels(h, names.data(), nv, values.data(), labels.data(), nl), file,
-            op);
+      Note(xovaSetVarNValueLabels(h, names.data(), nv, values.data(), labels.data(), nl), file, op,
+           warnings);
     } else {
       std::vector<const char*> values;
       for (const auto& e : key) values.push_back(e.first.c_str());
-      Check(xovaSetVarCValueLabels(h, names.data(), nv, values.data(), labels.data(), nl), file,
-            op);
+      Note(xovaSetVarCValueLabels(h, names.data(), nv, values.data(), labels.data(), nl), file, op,
+           warnings);
     }
   }
 }
 
-inline void DefineDictionary(int h, const std::string& file, const Dictionary& d) {
-  Check(xovaSetIdString(h, d.fileLabel.c_str()), file, "file label");
-  Check(xovaSetCompression(h, d.compressed ? 1 : 0), file, "compression");
+inline void DefineDictionary(int h, const std::string& file, const Dictionary& d,
+                             std::vector<std::string>* warnings = nullptr) {
+  Note(xovaSetIdString(h, d.fileLabel.c_str()), file, "file label", warnings);
+  Note(xovaSetCompression(h, d.compressed ? 1 : 0), file, "compression", warnings);
   for (const Variable& v : d.variables) {
-    Check(xovaSetVarName(h, v.name.c_str(), v.width), file, "variable " + v.name);
+    Note(xovaSetVarName(h, v.name.c_str(), v.width), file, "variable " + v.name, warnings);
   }
   std::vector<std::pair<const Variable*, const std::vector<NumericLabel>*>> numericLabelled;
   std::vector<std::pair<const Variable*, const std::vector<StringLabel>*>> stringLabelled;
   for (const Variable& v : d.variables) {
     const char* vn = v.name.c_str();
     const std::string op = "variable " + v.name;
-    if (v.label) Check(xovaSetVarLabel(h, vn, v.label->c_str()), file, op);
-    Check(xovaSetVarPrintFormat(h, vn, v.print.type, v.print.decimals, v.print.width), file, op);
-    Check(xovaSetVarWriteFormat(h, vn, v.write.type, v.write.decimals, v.write.width), file, op);
+    if (v.label) Note(xovaSetVarLabel(h, vn, v.label->c_str()), file, op, warnings);
+    Note(xovaSetVarPrintFormat(h, vn, v.print.type, v.print.decimals, v.print.width), file, op,
+         warnings);
+    Note(xovaSetVarWriteFormat(h, vn, v.write.type, v.write.decimals, v.write.width), file, op,
+         warnings);
     // Only what differs from the default, so a file without display
     // attributes does not gain them.
     if (v.measureLevel != v.defaultMeasureLevel())
-      Check(xovaSetVarMeasureLevel(h, vn, v.measureLevel), file, op);
-    if (v.columnWidth != 0) Check(xovaSetVarColumnWidth(h, vn, v.columnWidth), file, op);
+      Note(xovaSetVarMeasureLevel(h, vn, v.measureLevel), file, op, warnings);
+    if (v.columnWidth != 0) Note(xovaSetVarColumnWidth(h, vn, v.columnWidth), file, op, warnings);
     if (v.alignment != v.defaultAlignment())
-      Check(xovaSetVarAlignment(h, vn, v.alignment), file, op);
+      Note(xovaSetVarAlignment(h, vn, v.alignment), file, op, warnings);
     const MissingValues& m = v.missing;
     if (m.code != 0) {
       if (v.numeric()) {
-        Check(xovaSetVarNMissingValues(h, vn, m.code, m.numbers[0], m.numbers[1], m.numbers[2]),
-              file, op);
+        Note(xovaSetVarNMissingValues(h, vn, m.code, m.numbers[0], m.numbers[1], m.numbers[2]),
+             file, op, warnings);
       } else {
-        Check(xovaSetVarCMissingValues(h, vn, m.code, m.strings[0].c_str(), m.strings[1].c_str(),
-                                       m.strings[2].c_str()),
-              file, op);
+        Note(xovaSetVarCMissingValues(h, vn, m.code, m.strings[0].c_str(), m.strings[1].c_str(),
+                                      m.strings[2].c_str()),
+             file, op, warnings);
       }
     }
     if (!v.numericLabels.empty()) numericLabelled.emplace_back(&v, &v.numericLabels);
@@ -334,22 +348,24 @@ inline void DefineDictionary(int h, const std::string& file, const Dictionary& d
         std::memcpy(&bits[0], &l.value, sizeof(double));
         return bits;
       },
-      h, file, true);
+      h, file, true, warnings);
   DefineLabelGroups(
-      stringLabelled, [](const StringLabel& l) { return l.value; }, h, file, false);
-  if (d.weight) Check(xovaSetCaseWeightVar(h, d.weight->c_str()), file, "weight variable");
+      stringLabelled, [](const StringLabel& l) { return l.value; }, h, file, false, warnings);
+  if (d.weight) Note(xovaSetCaseWeightVar(h, d.weight->c_str()), file, "weight variable", warnings);
   if (!d.multipleResponseSets.empty())
-    Check(xovaSetMultRespDefs(h, d.multipleResponseSets.c_str()), file, "multiple-response sets");
+    Note(xovaSetMultRespDefs(h, d.multipleResponseSets.c_str()), file, "multiple-response sets",
+         warnings);
   if (!d.variableSets.empty())
-    Check(xovaSetVariableSets(h, d.variableSets.c_str()), file, "variable sets");
+    Note(xovaSetVariableSets(h, d.variableSets.c_str()), file, "variable sets", warnings);
   if (!d.dateInfo.empty())
-    Check(xovaSetDateVariables(h, static_cast<int>(d.dateInfo.size()), d.dateInfo.data()), file,
-          "date variables");
+    Note(xovaSetDateVariables(h, static_cast<int>(d.dateInfo.size()), d.dateInfo.data()), file,
+         "date variables", warnings);
   if (!d.qeb.empty())
-    Check(xovaSetQEBFirst(h, d.qeb.data(), static_cast<int>(d.qeb.size())), file,
-          "QEB information");
-  if (!d.qebGuid.empty()) Check(xovaSetQEBGUID(h, d.qebGuid.c_str()), file, "QEB GUID");
-  if (!d.textInfo.empty()) Check(xovaSetTextInfo(h, d.textInfo.c_str()), file, "text information");
+    Note(xovaSetQEBFirst(h, d.qeb.data(), static_cast<int>(d.qeb.size())), file, "QEB information",
+         warnings);
+  if (!d.qebGuid.empty()) Note(xovaSetQEBGUID(h, d.qebGuid.c_str()), file, "QEB GUID", warnings);
+  if (!d.textInfo.empty())
+    Note(xovaSetTextInfo(h, d.textInfo.c_str()), file, "text information", warnings);
 }
 
 }  // namespace detail
@@ -493,7 +509,10 @@ class Writer : public CaseWriter {
     if (open_) xovaCloseWrite(handle_);
   }
 
-  void define(const Dictionary& d) { detail::DefineDictionary(handle_, path_, d); }
+  // Warnings (a label cut to fit, say) go to `warnings` when it is given.
+  void define(const Dictionary& d, std::vector<std::string>* warnings = nullptr) {
+    detail::DefineDictionary(handle_, path_, d, warnings);
+  }
   void setFileLabel(const std::string& label) {
     Check(xovaSetIdString(handle_, label.c_str()), path_, "file label");
   }

@@ -309,7 +309,13 @@ int ImportCommand(const ImportOptions& o) {
       w = std::make_unique<xovaio32::Writer>(out.temporary(), o.like);
     } else {
       w = std::make_unique<xovaio32::Writer>(out.temporary());
-      w->define(d);
+      std::vector<std::string> cut;  // texts the file holds shorter than given
+      w->define(d, &cut);
+      for (std::string& line : cut) {
+        if (line.compare(0, out.temporary().size(), out.temporary()) == 0)
+          line.replace(0, out.temporary().size(), o.output);
+        std::fprintf(stderr, "xova: %s\n", line.c_str());
+      }
     }
     if (o.compress || o.noCompress) w->setCompression(o.compress);
     if (o.haveLabel &&

@@ -198,6 +198,20 @@ TEST_F(Import, BadDictionaryJsonIsRefused) {
   }
 }
 
+TEST_F(Import, TextsCutToFitAreReported) {
+  const std::string json = dir_.File("d.json");
+  WriteText(json,
+            "{\"xova_dictionary\": 1, \"variables\": [{\"name\": \"a\", \"width\": 0, "
+            "\"label\": \"" +
+                std::string(300, 'L') + "\"}]}");
+  const RunResult r = RunXova({"import", Csv("a\n1\n"), "--dict", json, "-o", out_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "xova: " + out_ +
+                       ": variable a: XOVA_VAR_LABEL_TRUNCATED (-2): the variable label was cut "
+                       "to 256 bytes\n");
+  EXPECT_EQ(xovaio32::Reader(out_).dictionary().variables.at(0).label, std::string(256, 'L'));
+}
+
 TEST_F(Import, ErrorsNameTheFileTheUserGave) {
   const RunResult r = RunXova({"import", dir_.File("none.csv"), "-o", out_});
   EXPECT_EQ(r.status, 1);
