@@ -82,7 +82,8 @@ def test_columns_and_rows(survey):
     # beyond the last case the range is empty, with or without its end
     assert len(xovaio32.read(path, rows=(50, None))[0]) == 0
     assert len(xovaio32.read(path, rows=(50, 60))[0]) == 0
-    for bad in [(None, 3), (1, 2, 3), 3, ("a", None)]:
+    assert len(xovaio32.read(path, rows=(np.int64(5), np.int32(7)))[0]) == 2
+    for bad in [(None, 3), (1, 2, 3), 3, ("a", None), (1.5, 3), (1, 2.0)]:
         with pytest.raises(ValueError, match="rows must be"):
             xovaio32.read(path, rows=bad)
 
@@ -123,6 +124,9 @@ def test_streaming_reader(survey):
         assert len(rows) == 40 and isinstance(rows[0][2], str)
         with pytest.raises(IndexError):
             r.seek(41)
+        with pytest.raises(TypeError):
+            r.seek(1.5)
+        assert r.tell() == 40  # unmoved
     assert r.closed
     with pytest.raises(ValueError, match="closed"):
         r.read_batch(1)

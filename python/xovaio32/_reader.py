@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import operator
 import os
 import threading
 import warnings
@@ -367,6 +368,7 @@ class Reader(HandleOwner):
 
     def seek(self, i: int) -> None:
         """Makes case ``i`` (0-based) the next one to be read."""
+        i = operator.index(i)  # a whole number: 1.5 is a TypeError, not case 1
         if not 0 <= i <= len(self):
             raise IndexError(f"{self.path}: case {i} is outside 0..{len(self)}")
         if i >= 2**31:
@@ -567,8 +569,9 @@ def read(path, columns: Optional[Sequence[str]] = None,
         if rows is not None:
             try:
                 first, last = rows
-                first = int(first)
-                last = None if last is None else int(last)
+                # operator.index: case numbers are whole (1.5 is refused, not cut)
+                first = operator.index(first)
+                last = None if last is None else operator.index(last)
             except (TypeError, ValueError):
                 raise ValueError(f"rows must be (first, last) with 0 <= first <= last (last "
                                  f"None: to the end), not {rows!r}") from None
